@@ -1,0 +1,121 @@
+#pragma once
+
+#include "NamedColor.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+class QTimer;
+
+// The one shared load state of the Desktop: scans it on a timer and on demand,
+// publishes the result in one step on the main thread, and carries out the two
+// remedies (move old entries to the Trash, archive into a dated folder).
+class LoadEngine : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(qint64 totalBytes READ totalBytes NOTIFY stateChanged)
+    Q_PROPERTY(qint64 fileCount READ fileCount NOTIFY stateChanged)
+    Q_PROPERTY(double loadPercent READ loadPercent NOTIFY stateChanged)
+
+public:
+    class LoadStatus {
+    public:
+        enum Case { light, moderate, heavy, critical };
+
+        constexpr LoadStatus(Case c = light) : m_case(c) {}
+        static std::optional<LoadStatus> fromRawValue(const QString& raw);
+
+        constexpr Case value() const { return m_case; }
+        constexpr operator Case() const { return m_case; }
+        QString rawValue() const;
+        QString icon() const;
+        NamedColor color() const;
+
+    private:
+        Case m_case;
+    };
+
+    struct FileItem {
+        FileItem(QByteArray url, QString name, qint64 size, bool isDirectory, QDateTime modified);
+
+        QUuid id;
+        QByteArray url; // the entry's exact path bytes
+        QString name;   // display form of the last path component
+        qint64 size = 0;
+        bool isDirectory = false;
+        QDateTime modified;
+
+        QByteArray rawName() const; // the last path component, byte-exact
+    };
+
+    struct Category {
+        Category(QString name, qint64 bytes, NamedColor color);
+
+        QUuid id;
+        QString name;
+        qint64 bytes = 0;
+        NamedColor color = NamedColor::gray;
+    };
+
+    // The six published values of one scan.
+    struct Snapshot {
+        qint64 totalBytes = 0;
+        qint64 fileCount = 0;
+        double loadPercent = 0.0;
+        QList<FileItem> topItems;
+        QList<Category> categoryBreakdown;
+        LoadStatus status = LoadStatus::light;
+    };
+
+    static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
+    static constexpr int monitoringIntervalMs = 20'000;
+    static constexpr int topItemLimit = 8;
+
+    // Watches the user's XDG desktop folder.
+    explicit LoadEngine(QObject* parent = nullptr);
+    // Watches the given folder (exact path bytes); for tests and tools.
+    explicit LoadEngine(QByteArray desktopPath, QObject* parent = nullptr);
+    ~LoadEngine() override;
+
+    qint64 totalBytes() const { return m_state.totalBytes; }
+    qint64 fileCount() const { return m_state.fileCount; }
+    double loadPercent() const { return m_state.loadPercent; }
+    const QList<FileItem>& topItems() const { return m_state.topItems; }
+    const QList<Category>& categoryBreakdown() const { return m_state.categoryBreakdown; }
+    LoadStatus status() const { return m_state.status; }
+    const Snapshot& state() const { return m_state; }
+
+    const QByteArray& desktopPath() const { return m_desktopPath; }
+
+    void startMonitoring();
+    void stopMonitoring();
+    void scan();
+    void cleanOldFiles(int days);
+    void archiveToFolder();
+
+    // Pure rules of the load model, public so tools and tests can check them.
+    static double loadFraction(qint64 totalBytes);
+    static LoadStatus statusFor(double loadPercent);
+    static QString category(const QString& lowerExtension, bool isDir);
+    static NamedColor catColor(const QString& categoryName);
+
+signals:
+    // Emitted once per published scan, after all six values are replaced.
+    void stateChanged();
+    // Emitted when a scan could not list the Desktop; the state is unchanged.
+    void scanFailed(const QString& description);
+
+protected:
+    // Replaces the published state in one step and notifies observers.
+    void publish(Snapshot snapshot);
+
+private:
+    QByteArray m_desktopPath;
+    Snapshot m_state;
+    QTimer* m_timer = nullptr;
+};

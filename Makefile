@@ -1,0 +1,36 @@
+# Entry points for a fresh Debian 12 machine; see README.md.
+BUILD_DIR := build
+JOBS ?= 2
+
+.PHONY: all deps configure build run run-xvfb test bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD_DIR)/build.ninja: CMakeLists.txt CMakePresets.json
+	cmake --preset default
+
+configure: deps $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@scripts/run-app.sh $(BUILD_DIR)/Heftwick/pilewatch
+
+run-xvfb: build
+	@scripts/run-app.sh --xvfb $(BUILD_DIR)/Heftwick/pilewatch
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD_DIR)/bench/pilewatch-bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR)

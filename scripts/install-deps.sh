@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pilewatch needs to build, run and test.
+# Idempotent: installs only what is missing; uses sudo when not root.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang-format
+  # Qt 6 (Core, Gui, Widgets, DBus, Sql with SQLite) and its platform plugins
+  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev
+  # fonts: the symbol font embedded at build time, and a plain UI font
+  fonts-material-design-icons-iconfont fonts-dejavu-core
+  # shared core: keychain and records
+  libsecret-1-dev libsqlite3-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth dbus dbus-bin dbus-x11 gnome-keyring libsecret-tools trash-cli
+  at-spi2-core python3-pyatspi
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
