@@ -4,12 +4,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QThread>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 ScopedHome::ScopedHome() {
     const QByteArray root = homeBytes();
@@ -33,7 +31,8 @@ ScopedHome::~ScopedHome() {
 
 void ScopedHome::set(const char* name, const QByteArray& value) {
     if (!m_saved.count(name))
-        m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        m_saved[name] =
+            qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
     qputenv(name, value);
 }
 
