@@ -8,10 +8,10 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
-
 #include <optional>
 
 class QTimer;
+struct ScanOutcome;
 
 // The one shared load state of the Desktop: scans it on a timer and on demand,
 // publishes the result in one step on the main thread, and carries out the two
@@ -115,7 +115,22 @@ protected:
     void publish(Snapshot snapshot);
 
 private:
+    friend class LoadEngineTestHook;
+
+    // Numbers a new scan; results of scans are published in this order only.
+    quint64 beginScan();
+    // Takes one scan's outcome on the engine's thread: publishes it unless a
+    // scan that started later is already published, or reports the failure.
+    void deliver(quint64 scanNumber, ScanOutcome outcome);
+    void reportScanError(const QString& description);
+
+    // Entries modified strictly before this instant are old.
+    static QDateTime cleanupCutoff(int days, const QDateTime& now);
+    void trashItemsModifiedBefore(const QDateTime& cutoff);
+
     QByteArray m_desktopPath;
     Snapshot m_state;
     QTimer* m_timer = nullptr;
+    quint64 m_startedScans = 0;
+    quint64 m_publishedScan = 0;
 };

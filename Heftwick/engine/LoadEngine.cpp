@@ -1,0 +1,254 @@
+#include "LoadEngine.h"
+
+#include "Classification.h"
+#include "DesktopScanner.h"
+#include "PosixFs.h"
+#include "Trash.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QThreadPool>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Scans run here, off the main thread and at low priority. The pool lives as
+// long as the process, so a scan that outlives its engine finishes harmlessly.
+QThreadPool* scanPool() {
+    static QThreadPool* const pool = [] {
+        auto* p = new QThreadPool;
+        p->setThreadPriority(QThread::LowPriority);
+        // Room for two overlapping scans, each with one folder-sizing helper.
+        p->setMaxThreadCount(4);
+        return p;
+    }();
+    return pool;
+}
+
+// The XDG desktop folder. When the XDG setting points it at the home folder
+// itself (meaning "no desktop folder"), $HOME/Desktop is used instead: the
+// remedies must never act on the home folder's own entries.
+QByteArray xdgDesktopPath() {
+    const QString home = QDir::homePath();
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty() || QDir::cleanPath(desktop) == QDir::cleanPath(home))
+        return QFile::encodeName(home + QStringLiteral("/Desktop"));
+    return QFile::encodeName(desktop);
+}
+
+// Whether the entry is still there and still modified before the cutoff,
+// read from the entry itself (links are not followed).
+bool stillModifiedBefore(const QByteArray& path, const QDateTime& cutoff) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 &&
+           PosixFs::modifiedMSecs(st) < cutoff.toMSecsSinceEpoch();
+}
+
+} // namespace
+
+// --- Value types ---------------------------------------------------------------
+
+std::optional<LoadEngine::LoadStatus> LoadEngine::LoadStatus::fromRawValue(const QString& raw) {
+    for (const Case c : {light, moderate, heavy, critical})
+        if (LoadStatus(c).rawValue() == raw)
+            return LoadStatus(c);
+    return std::nullopt;
+}
+
+QString LoadEngine::LoadStatus::rawValue() const {
+    switch (m_case) {
+    case light:
+        return QStringLiteral("Light");
+    case moderate:
+        return QStringLiteral("Moderate");
+    case heavy:
+        return QStringLiteral("Heavy");
+    case critical:
+        return QStringLiteral("Critical");
+    }
+    return {};
+}
+
+QString LoadEngine::LoadStatus::icon() const {
+    switch (m_case) {
+    case light:
+        return QStringLiteral("leaf");
+    case moderate:
+        return QStringLiteral("doc.text");
+    case heavy:
+        return QStringLiteral("folder.badge.plus");
+    case critical:
+        return QStringLiteral("exclamationmark.triangle.fill");
+    }
+    return {};
+}
+
+NamedColor LoadEngine::LoadStatus::color() const {
+    switch (m_case) {
+    case light:
+        return NamedColor::green;
+    case moderate:
+        return NamedColor::yellow;
+    case heavy:
+        return NamedColor::orange;
+    case critical:
+        return NamedColor::red;
+    }
+    return NamedColor::gray;
+}
+
+LoadEngine::FileItem::FileItem(QByteArray url_, QString name_, qint64 size_, bool isDirectory_,
+                               QDateTime modified_)
+    : id(QUuid::createUuid()), url(std::move(url_)), name(std::move(name_)), size(size_),
+      isDirectory(isDirectory_), modified(std::move(modified_)) {}
+
+QByteArray LoadEngine::FileItem::rawName() const {
+    return PosixFs::lastComponent(url);
+}
+
+LoadEngine::Category::Category(QString name_, qint64 bytes_, NamedColor color_)
+    : id(QUuid::createUuid()), name(std::move(name_)), bytes(bytes_), color(color_) {}
+
+// --- Pure rules ----------------------------------------------------------------
+
+double LoadEngine::loadFraction(qint64 totalBytes) {
+    return std::min(double(totalBytes) / double(maxLoadBytes), 1.0);
+}
+
+LoadEngine::LoadStatus LoadEngine::statusFor(double loadPercent) {
+    if (loadPercent < 0.1)
+        return LoadStatus::light;
+    if (loadPercent < 0.4)
+        return LoadStatus::moderate;
+    if (loadPercent < 0.7)
+        return LoadStatus::heavy;
+    return LoadStatus::critical;
+}
+
+QString LoadEngine::category(const QString& lowerExtension, bool isDir) {
+    const QByteArray ext = lowerExtension.toUtf8();
+    return Classification::name(Classification::indexForLowerExtension(
+        std::string_view(ext.constData(), std::size_t(ext.size())), isDir));
+}
+
+NamedColor LoadEngine::catColor(const QString& categoryName) {
+    return Classification::color(Classification::indexOfName(categoryName));
+}
+
+// --- Engine --------------------------------------------------------------------
+
+LoadEngine::LoadEngine(QObject* parent) : LoadEngine(xdgDesktopPath(), parent) {}
+
+LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
+    : QObject(parent), m_desktopPath(std::move(desktopPath)) {}
+
+LoadEngine::~LoadEngine() = default;
+
+void LoadEngine::startMonitoring() {
+    scan();
+    if (!m_timer) {
+        m_timer = new QTimer(this);
+        m_timer->setInterval(monitoringIntervalMs);
+        connect(m_timer, &QTimer::timeout, this, &LoadEngine::scan);
+    }
+    m_timer->start();
+}
+
+void LoadEngine::stopMonitoring() {
+    if (m_timer)
+        m_timer->stop();
+}
+
+void LoadEngine::scan() {
+    const quint64 scanNumber = beginScan();
+    QPointer<LoadEngine> self(this);
+    scanPool()->start([self, scanNumber, path = m_desktopPath] {
+        ScanOutcome outcome = DesktopScanner(path, scanPool()).run();
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app)
+            return;
+        // Back to the main thread; an engine destroyed meanwhile is never touched.
+        QMetaObject::invokeMethod(
+            app,
+            [self, scanNumber, outcome = std::move(outcome)]() mutable {
+                if (self)
+                    self->deliver(scanNumber, std::move(outcome));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+quint64 LoadEngine::beginScan() {
+    return ++m_startedScans;
+}
+
+void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
+    if (!outcome.snapshot) {
+        reportScanError(outcome.error);
+        return;
+    }
+    // Scans overlap; a result from a scan that started before the published
+    // one would bring back a Desktop that has changed since (for example
+    // entries a remedy just moved away).
+    if (scanNumber <= m_publishedScan)
+        return;
+    m_publishedScan = scanNumber;
+    publish(std::move(*outcome.snapshot));
+}
+
+void LoadEngine::reportScanError(const QString& description) {
+    const QByteArray line = "Scan error: " + description.toLocal8Bit() + '\n';
+    std::fputs(line.constData(), stdout);
+    std::fflush(stdout);
+    emit scanFailed(description);
+}
+
+void LoadEngine::publish(Snapshot snapshot) {
+    m_state = std::move(snapshot);
+    emit stateChanged();
+}
+
+// --- Remedies (on the main thread, the one place it touches the disk) ----------
+
+QDateTime LoadEngine::cleanupCutoff(int days, const QDateTime& now) {
+    const double seconds = double(days) * 86400.0;
+    return now.addMSecs(-qint64(seconds * 1000.0));
+}
+
+void LoadEngine::cleanOldFiles(int days) {
+    trashItemsModifiedBefore(cleanupCutoff(days, QDateTime::currentDateTime()));
+}
+
+void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff) {
+    const QList<FileItem> items = m_state.topItems;
+    const Trash trash;
+    for (const FileItem& item : items) {
+        // Decided by the last scan, confirmed on the entry right before it
+        // moves: one changed or removed since is left alone.
+        if (item.modified < cutoff && stillModifiedBefore(item.url, cutoff))
+            trash.moveToTrash(item.url); // failures are silent; the entry stays
+    }
+    scan();
+}
+
+void LoadEngine::archiveToFolder() {
+    const QByteArray folder = m_desktopPath + "/DesktopArchive_" +
+                              QDate::currentDate().toString(u"yyyy-MM-dd").toLatin1();
+    PosixFs::makePath(folder, 0777); // an existing folder from earlier today is reused
+    const PosixFs::UniqueFd archive = PosixFs::openDirectory(AT_FDCWD, folder.constData(), true);
+    if (archive.valid()) {
+        // Never replaces an entry already in the archive; moving today's
+        // archive folder into itself fails harmlessly.
+        for (const FileItem& item : m_state.topItems)
+            PosixFs::moveNoReplace(AT_FDCWD, item.url.constData(), archive.get(),
+                                   item.rawName().constData());
+    }
+    scan();
+}

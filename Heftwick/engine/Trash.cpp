@@ -1,0 +1,202 @@
+#include "Trash.h"
+
+#include "PosixFs.h"
+
+#include <QDateTime>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char infoSuffix[] = ".trashinfo";
+constexpr qsizetype nameMax = NAME_MAX;
+constexpr int maxNameAttempts = 10'000;
+
+QByteArray defaultHomeTrash() {
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    if (dataHome.startsWith('/'))
+        return dataHome + "/Trash";
+    return qgetenv("HOME") + "/.local/share/Trash";
+}
+
+// The device of a path, or of its nearest existing ancestor.
+dev_t deviceOfNearestExisting(QByteArray path) {
+    struct stat st {};
+    while (::stat(path.constData(), &st) != 0 && path != "/")
+        path = PosixFs::parentPath(path);
+    return st.st_dev;
+}
+
+// A directory the trash may use: a real directory (not a link) owned by us.
+bool isOwnDirectory(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+}
+
+// Creates (when missing) and checks a trash directory with its files/ and info/.
+bool prepareTrashDirectory(const QByteArray& dir) {
+    for (const QByteArray& path : {dir, dir + "/files", dir + "/info"}) {
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (!isOwnDirectory(path))
+            return false;
+    }
+    return true;
+}
+
+// The absolute path of an entry with every link in its folder part resolved;
+// the entry itself is not resolved.
+std::optional<QByteArray> realEntryPath(const QByteArray& path) {
+    const std::unique_ptr<char, decltype(&std::free)> parent(
+        ::realpath(PosixFs::parentPath(path).constData(), nullptr), &std::free);
+    if (!parent)
+        return std::nullopt;
+    const QByteArray folder(parent.get());
+    return (folder == "/" ? folder : folder + '/') + PosixFs::lastComponent(path);
+}
+
+// The mount point holding a folder: its highest ancestor on the same device.
+QByteArray mountPointOf(QByteArray folder, dev_t device) {
+    struct stat st {};
+    while (folder != "/") {
+        const QByteArray up = PosixFs::parentPath(folder);
+        if (::stat(up.constData(), &st) != 0 || st.st_dev != device)
+            break;
+        folder = up;
+    }
+    return folder;
+}
+
+QByteArray deletionDate() {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    ::localtime_r(&now, &local);
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return QByteArray(text, qsizetype(length));
+}
+
+// The n-th candidate name in the trash for an entry: the name itself, then
+// name.2, name.3, …, shortened so that the .trashinfo name still fits.
+QByteArray candidateName(const QByteArray& name, int attempt) {
+    const QByteArray suffix = attempt == 1 ? QByteArray() : '.' + QByteArray::number(attempt);
+    const qsizetype room = nameMax - qsizetype(sizeof infoSuffix - 1) - suffix.size();
+    return name.left(room) + suffix;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += n;
+    }
+    return true;
+}
+
+enum class InfoResult { created, nameTaken, failed };
+
+InfoResult createInfoFile(int infoDir, const QByteArray& infoName, const QByteArray& contents) {
+    const PosixFs::UniqueFd fd(::openat(
+        infoDir, infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.valid())
+        return errno == EEXIST ? InfoResult::nameTaken : InfoResult::failed;
+    if (!writeAll(fd.get(), contents)) {
+        ::unlinkat(infoDir, infoName.constData(), 0);
+        return InfoResult::failed;
+    }
+    return InfoResult::created;
+}
+
+} // namespace
+
+Trash::Trash() : Trash(defaultHomeTrash()) {}
+
+Trash::Trash(QByteArray homeTrashPath) : m_homeTrash(std::move(homeTrashPath)) {}
+
+QByteArray Trash::encodePath(const QByteArray& path) {
+    return path.toPercentEncoding("/", QByteArray(), '%');
+}
+
+bool Trash::moveToTrash(const QByteArray& path) const {
+    struct stat st {};
+    if (!path.startsWith('/') || ::lstat(path.constData(), &st) != 0)
+        return false;
+    const std::optional<Target> target = targetFor(path, st.st_dev);
+    return target && moveInto(*target, path);
+}
+
+std::optional<Trash::Target> Trash::targetFor(const QByteArray& path, dev_t device) const {
+    const std::optional<QByteArray> realPath = realEntryPath(path);
+    if (!realPath)
+        return std::nullopt;
+    if (device == deviceOfNearestExisting(m_homeTrash)) {
+        if (!PosixFs::makePath(PosixFs::parentPath(m_homeTrash), 0700) ||
+            !prepareTrashDirectory(m_homeTrash))
+            return std::nullopt;
+        return Target{m_homeTrash, *realPath};
+    }
+    return topdirTarget(*realPath, device);
+}
+
+std::optional<Trash::Target> Trash::topdirTarget(const QByteArray& realPath, dev_t device) {
+    const QByteArray folder = PosixFs::parentPath(realPath);
+    struct stat st {};
+    if (::stat(folder.constData(), &st) != 0 || st.st_dev != device)
+        return std::nullopt; // the entry is itself a mount point
+    const QByteArray topdir = mountPointOf(folder, device);
+    const QByteArray prefix = topdir == "/" ? topdir : topdir + '/';
+    const QByteArray relative = realPath.mid(prefix.size());
+    const QByteArray uid = QByteArray::number(::getuid());
+
+    const QByteArray shared = prefix + ".Trash";
+    if (::lstat(shared.constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) &&
+        prepareTrashDirectory(shared + '/' + uid))
+        return Target{shared + '/' + uid, relative};
+    const QByteArray own = prefix + ".Trash-" + uid;
+    if (prepareTrashDirectory(own))
+        return Target{own, relative};
+    return std::nullopt;
+}
+
+// Claims a free name with an exclusively created .trashinfo first, then
+// renames the entry into files/ under that name without replacing anything.
+bool Trash::moveInto(const Target& target, const QByteArray& path) {
+    const PosixFs::UniqueFd infoDir =
+        PosixFs::openDirectory(AT_FDCWD, (target.directory + "/info").constData(), true);
+    const PosixFs::UniqueFd filesDir =
+        PosixFs::openDirectory(AT_FDCWD, (target.directory + "/files").constData(), true);
+    if (!infoDir.valid() || !filesDir.valid())
+        return false;
+
+    const QByteArray contents = "[Trash Info]\nPath=" + encodePath(target.infoPath) +
+                                "\nDeletionDate=" + deletionDate() + '\n';
+    const QByteArray name = PosixFs::lastComponent(path);
+    for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
+        const QByteArray trashName = candidateName(name, attempt);
+        const QByteArray infoName = trashName + infoSuffix;
+        const InfoResult info = createInfoFile(infoDir.get(), infoName, contents);
+        if (info == InfoResult::nameTaken)
+            continue;
+        if (info == InfoResult::failed)
+            return false;
+        if (PosixFs::moveNoReplace(AT_FDCWD, path.constData(), filesDir.get(),
+                                   trashName.constData()))
+            return true;
+        const int error = errno;
+        ::unlinkat(infoDir.get(), infoName.constData(), 0);
+        if (error != EEXIST && error != ENOTEMPTY)
+            return false; // EXDEV among them: never copied, the entry stays
+    }
+    return false;
+}
