@@ -1,0 +1,114 @@
+// pilewatch-scan: runs the load engine on a folder and prints the published
+// state as one JSON object. A developer tool; not part of the app.
+//
+//   pilewatch-scan DIR
+//   pilewatch-scan --clean-old DAYS DIR
+//   pilewatch-scan --archive DIR
+//
+// The remedies run after a first scan, exactly as the app runs them; the
+// state printed is the follow-up scan's. Exit status 1 when DIR cannot be
+// listed (after the engine's own "Scan error: " line), 2 on bad usage.
+
+#include "LoadEngine.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+namespace {
+
+struct Request {
+    enum class Remedy { none, cleanOld, archive } remedy = Remedy::none;
+    int days = 0;
+    QByteArray dir;
+};
+
+std::optional<Request> parse(const QStringList& args) {
+    Request request;
+    if (args.size() == 2 && !args[1].startsWith(u'-')) {
+        request.dir = QFile::encodeName(args[1]);
+        return request;
+    }
+    if (args.size() == 3 && args[1] == u"--archive") {
+        request.remedy = Request::Remedy::archive;
+        request.dir = QFile::encodeName(args[2]);
+        return request;
+    }
+    bool ok = false;
+    if (args.size() == 4 && args[1] == u"--clean-old") {
+        request.days = args[2].toInt(&ok);
+        request.remedy = Request::Remedy::cleanOld;
+        request.dir = QFile::encodeName(args[3]);
+    }
+    return ok ? std::optional(request) : std::nullopt;
+}
+
+// Starts one engine operation and waits for the scan it leads to: true once
+// the state is published, false when the scan failed.
+bool runAndWait(LoadEngine& engine, const std::function<void()>& operation) {
+    QEventLoop loop;
+    const auto published =
+        QObject::connect(&engine, &LoadEngine::stateChanged, &loop, [&] { loop.exit(0); });
+    const auto failed =
+        QObject::connect(&engine, &LoadEngine::scanFailed, &loop, [&] { loop.exit(1); });
+    operation();
+    const int result = loop.exec();
+    QObject::disconnect(published);
+    QObject::disconnect(failed);
+    return result == 0;
+}
+
+QJsonObject toJson(const LoadEngine::FileItem& item) {
+    const QByteArray raw = item.rawName();
+    return {{"name", QString::fromUtf8(raw)},
+            {"nameHex", QString::fromLatin1(raw.toHex())},
+            {"size", item.size},
+            {"isDirectory", item.isDirectory},
+            {"modified", item.modified.toSecsSinceEpoch()}};
+}
+
+QJsonObject toJson(const LoadEngine& engine) {
+    QJsonArray top;
+    for (const auto& item : engine.topItems())
+        top.append(toJson(item));
+    QJsonArray categories;
+    for (const auto& category : engine.categoryBreakdown())
+        categories.append(QJsonObject{{"name", category.name}, {"bytes", category.bytes}});
+    return {{"totalBytes", engine.totalBytes()},
+            {"fileCount", engine.fileCount()},
+            {"loadPercent", engine.loadPercent()},
+            {"status", engine.status().rawValue()},
+            {"topItems", top},
+            {"categoryBreakdown", categories}};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::optional<Request> request = parse(app.arguments());
+    if (!request) {
+        std::fputs("usage: pilewatch-scan [--clean-old DAYS | --archive] DIR\n", stderr);
+        return 2;
+    }
+    LoadEngine engine(request->dir);
+    if (!runAndWait(engine, [&] { engine.scan(); }))
+        return 1;
+    using Remedy = Request::Remedy;
+    if (request->remedy == Remedy::cleanOld &&
+        !runAndWait(engine, [&] { engine.cleanOldFiles(request->days); }))
+        return 1;
+    if (request->remedy == Remedy::archive &&
+        !runAndWait(engine, [&] { engine.archiveToFolder(); }))
+        return 1;
+    const QByteArray json = QJsonDocument(toJson(engine)).toJson(QJsonDocument::Compact);
+    std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+    std::fputc('\n', stdout);
+    return 0;
+}
