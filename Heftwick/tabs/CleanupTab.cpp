@@ -1,0 +1,166 @@
+#include "CleanupTab.h"
+
+#include "PageParts.h"
+#include "TintedCard.h"
+#include "TipRow.h"
+#include "shell/Palette.h"
+#include "shell/TextStyles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+
+// A tinted card with its column of elements, 12 points apart.
+QVBoxLayout* cardColumn(TintedCard* card) {
+    auto* column = new QVBoxLayout(card);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(12);
+    return column;
+}
+
+QColor systemColor(const QWidget* widget, NamedColor color) {
+    return Palette::named(color, Palette::appearanceOf(widget->palette()));
+}
+
+QString daysText(int days) {
+    return QString::number(days) + QStringLiteral(" days");
+}
+
+} // namespace
+
+CleanupTab::CleanupTab(LoadEngine& engine, QWidget* parent) : QWidget(parent), m_engine(engine) {
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(PageParts::pageInset, PageParts::pageInset, PageParts::pageInset,
+                               PageParts::pageInset);
+    column->setSpacing(24);
+    column->addWidget(PageParts::pageHeader(
+        QStringLiteral("Cleanup Tools"),
+        QStringLiteral("Safely remove or organize desktop clutter. Actions cannot be undone, so "
+                       "review your files first in the Files tab.")));
+    column->addWidget(buildCleanupCard());
+    column->addWidget(buildArchiveCard());
+    column->addWidget(buildTipsCard());
+    column->addStretch(1);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(PageParts::scrollPage(content));
+}
+
+QWidget* CleanupTab::buildCleanupCard() {
+    auto* card = new TintedCard(systemColor(this, NamedColor::red));
+    QVBoxLayout* column = cardColumn(card);
+    column->addWidget(
+        PageParts::symbolTitle(QStringLiteral("trash"), QStringLiteral("Delete Old Files")));
+    column->addWidget(PageParts::secondaryLabel(
+        QStringLiteral("This moves files older than the selected number of days to your Trash. "
+                       "You can still recover them from Trash if needed."),
+        TextStyles::font(TextStyle::subheadline)));
+
+    auto* thresholdRow = new QHBoxLayout;
+    // The caption takes the free width, so it wraps only when the row is too narrow.
+    thresholdRow->addWidget(PageParts::wrappingLabel(QStringLiteral("Delete files older than:"),
+                                                     TextStyles::font(TextStyle::body)),
+                            1);
+    m_threshold = PageParts::secondaryLabel(
+        QString(), TextStyles::font(TextStyle::body, false, FontDesign::monospaced));
+    m_threshold->setWordWrap(false);
+    thresholdRow->addWidget(m_threshold);
+    column->addLayout(thresholdRow);
+
+    m_slider = new QSlider(Qt::Horizontal);
+    m_slider->setRange(minimumDays, maximumDays);
+    m_slider->setSingleStep(1);
+    m_slider->setValue(initialDays);
+    m_slider->setFocusPolicy(Qt::StrongFocus);
+    m_slider->setAccessibleName(QStringLiteral("Age threshold"));
+    connect(m_slider, &QSlider::valueChanged, this, &CleanupTab::showThreshold);
+    auto* sliderRow = new QHBoxLayout;
+    const QFont endFont = TextStyles::font(TextStyle::caption);
+    sliderRow->addWidget(PageParts::secondaryLabel(QStringLiteral("7d"), endFont));
+    sliderRow->addWidget(m_slider, 1);
+    sliderRow->addWidget(PageParts::secondaryLabel(QStringLiteral("90d"), endFont));
+    column->addLayout(sliderRow);
+    showThreshold(m_slider->value());
+
+    QPushButton* trash = PageParts::prominentButton(QStringLiteral("Move Old Files to Trash"),
+                                                    systemColor(this, NamedColor::red));
+    connect(trash, &QPushButton::clicked, this, &CleanupTab::confirmCleanup);
+    column->addWidget(trash, 0, Qt::AlignLeft);
+    return card;
+}
+
+QWidget* CleanupTab::buildArchiveCard() {
+    auto* card = new TintedCard(systemColor(this, NamedColor::blue));
+    QVBoxLayout* column = cardColumn(card);
+    column->addWidget(PageParts::symbolTitle(QStringLiteral("folder.badge.plus"),
+                                             QStringLiteral("Archive Everything")));
+    column->addWidget(PageParts::secondaryLabel(
+        QStringLiteral("Moves ALL desktop items into a new folder named "
+                       "'DesktopArchive_YYYY-MM-DD' on your desktop. This instantly clears your "
+                       "desktop while keeping everything accessible."),
+        TextStyles::font(TextStyle::subheadline)));
+    QPushButton* archive = PageParts::prominentButton(QStringLiteral("Archive All Desktop Items"),
+                                                      systemColor(this, NamedColor::blue));
+    connect(archive, &QPushButton::clicked, this, [this] { m_engine.archiveToFolder(); });
+    column->addWidget(archive, 0, Qt::AlignLeft);
+    return card;
+}
+
+QWidget* CleanupTab::buildTipsCard() {
+    auto* card = new TintedCard(systemColor(this, NamedColor::yellow));
+    QVBoxLayout* column = cardColumn(card);
+    column->addWidget(
+        PageParts::symbolTitle(QStringLiteral("lightbulb"), QStringLiteral("Manual Cleanup Tips")));
+    auto* tips = new QVBoxLayout;
+    tips->setSpacing(8);
+    tips->addWidget(new TipRow(QStringLiteral("1.circle.fill"),
+                               QStringLiteral("Screenshots: Check for old screenshots (usually "
+                                              "named 'Screen Shot' or 'Screenshot')")));
+    tips->addWidget(new TipRow(
+        QStringLiteral("2.circle.fill"),
+        QStringLiteral("Downloads: Files ending in .zip or .dmg are often leftover installers")));
+    tips->addWidget(
+        new TipRow(QStringLiteral("3.circle.fill"),
+                   QStringLiteral("Duplicates: Look for files with 'copy' in the name")));
+    tips->addWidget(new TipRow(
+        QStringLiteral("4.circle.fill"),
+        QStringLiteral("Folders: Empty folders still add to your mental load \u2014 remove them")));
+    column->addLayout(tips);
+    return card;
+}
+
+void CleanupTab::showThreshold(int days) {
+    m_threshold->setText(daysText(days));
+    m_slider->setAccessibleDescription(daysText(days));
+}
+
+void CleanupTab::confirmCleanup() {
+    if (m_confirmation)
+        return;
+    const QString title = QStringLiteral("Confirm Cleanup");
+    auto* box = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::NoButton, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(QStringLiteral("This will move files older than ") +
+                            QString::number(m_slider->value()) +
+                            QStringLiteral(" days to Trash. Continue?"));
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* move =
+        box->addButton(QStringLiteral("Move to Trash"), QMessageBox::DestructiveRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::buttonClicked, this, [this, move](QAbstractButton* clicked) {
+        if (clicked == move)
+            m_engine.cleanOldFiles(m_slider->value());
+    });
+    m_confirmation = box;
+    box->open();
+}

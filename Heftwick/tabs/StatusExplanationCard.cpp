@@ -1,0 +1,73 @@
+#include "StatusExplanationCard.h"
+
+#include "PageParts.h"
+#include "SymbolIcon.h"
+#include "shell/Palette.h"
+#include "shell/TextStyles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+QString explanation(LoadEngine::LoadStatus status) {
+    switch (status) {
+    case LoadEngine::LoadStatus::light:
+        return QStringLiteral("Your desktop is well-organized. Under 1 GB of files means minimal "
+                              "impact on startup and Spotlight indexing. Keep it up!");
+    case LoadEngine::LoadStatus::moderate:
+        return QStringLiteral("Your desktop has a moderate amount of files. Consider organizing "
+                              "into folders or archiving old items to keep your workspace "
+                              "efficient.");
+    case LoadEngine::LoadStatus::heavy:
+        return QStringLiteral("Your desktop is significantly cluttered. Many files on the desktop "
+                              "slow down Finder, increase backup times, and create visual "
+                              "distraction. Cleanup recommended.");
+    case LoadEngine::LoadStatus::critical:
+        return QStringLiteral("Your desktop is heavily overloaded. This impacts Finder "
+                              "performance, Spotlight search, Time Machine backups, and even "
+                              "system startup. Immediate cleanup strongly recommended.");
+    }
+    return {};
+}
+
+} // namespace
+
+StatusExplanationCard::StatusExplanationCard(LoadEngine::LoadStatus status, QWidget* parent)
+    : TintedCard(QColor(), parent), m_status(status),
+      m_icon(new SymbolIcon(QString(), QColor(), 24, 36)),
+      m_statusLine(PageParts::wrappingLabel(QString(), TextStyles::font(13, QFont::Bold))),
+      m_explanation(PageParts::secondaryLabel(QString(), TextStyles::font(12))) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(10);
+    column->addWidget(PageParts::wrappingLabel(QStringLiteral("What Does This Mean?"),
+                                               TextStyles::font(TextStyle::headline)));
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(m_icon, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(4);
+    texts->addWidget(m_statusLine);
+    texts->addWidget(m_explanation);
+    row->addLayout(texts, 1);
+    column->addLayout(row);
+
+    setStatus(status);
+}
+
+void StatusExplanationCard::setStatus(LoadEngine::LoadStatus status) {
+    m_status = status;
+    const QColor color = Palette::named(status.color(), Palette::appearanceOf(palette()));
+    setTint(color);
+    m_icon->setSymbol(status.icon(), color);
+    m_statusLine->setText(QStringLiteral("Current Status: ") + status.rawValue());
+    QPalette linePalette = m_statusLine->palette();
+    linePalette.setColor(QPalette::WindowText, color);
+    m_statusLine->setPalette(linePalette);
+    m_explanation->setText(explanation(status));
+    setAccessibleName(m_statusLine->text());
+    setAccessibleDescription(m_explanation->text());
+}

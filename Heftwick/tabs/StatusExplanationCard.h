@@ -1,0 +1,22 @@
+#pragma once
+
+#include "TintedCard.h"
+#include "engine/LoadEngine.h"
+
+class QLabel;
+class SymbolIcon;
+
+// Explains a load status in words, in a card tinted with the status colour.
+class StatusExplanationCard : public TintedCard {
+public:
+    explicit StatusExplanationCard(LoadEngine::LoadStatus status, QWidget* parent = nullptr);
+
+    void setStatus(LoadEngine::LoadStatus status);
+    LoadEngine::LoadStatus status() const { return m_status; }
+
+private:
+    LoadEngine::LoadStatus m_status;
+    SymbolIcon* m_icon;
+    QLabel* m_statusLine;
+    QLabel* m_explanation;
+};

@@ -1,0 +1,18 @@
+#include "TipRow.h"
+
+#include "PageParts.h"
+#include "SymbolIcon.h"
+#include "shell/Palette.h"
+#include "shell/TextStyles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+TipRow::TipRow(const QString& icon, const QString& text, QWidget* parent) : QWidget(parent) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    const QColor yellow = Palette::named(NamedColor::yellow, Palette::appearanceOf(palette()));
+    row->addWidget(new SymbolIcon(icon, yellow, 14, 20), 0, Qt::AlignTop);
+    row->addWidget(PageParts::secondaryLabel(text, TextStyles::font(12)), 1);
+}
