@@ -1,0 +1,233 @@
+#include "LoadGauge.h"
+
+#include "Tone.h"
+#include "shell/ByteFormat.h"
+#include "shell/Palette.h"
+#include "shell/TextStyles.h"
+
+#include <QConicalGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr qreal shadowRadius = 10;
+constexpr qreal shadowOpacity = 0.4;
+constexpr qreal lineGap = 4;
+constexpr qreal dotSize = 6;
+constexpr qreal captionGap = 4;
+constexpr QMarginsF captionPadding(8, 3, 8, 3);
+
+QFont totalFont() {
+    return TextStyles::font(26, QFont::Black, FontDesign::rounded);
+}
+QFont countFont() {
+    return TextStyles::font(11, QFont::Medium);
+}
+QFont captionFont() {
+    return TextStyles::font(9, QFont::Black, FontDesign::rounded);
+}
+
+// The arc's paint. Going clockwise from 9 o'clock, the colours run green,
+// yellow, orange, red and are back at 9 o'clock, so the arc, which starts at 12
+// o'clock, begins three quarters of the way from green to yellow and reaches
+// pure red at 9 o'clock. Qt's conical gradient runs counter-clockwise from its
+// start angle (degrees counter-clockwise from 3 o'clock), so the stops are laid
+// out in reverse from 9 o'clock (180 degrees).
+QConicalGradient arcGradient(const QPointF& centre, const QPalette& palette) {
+    QConicalGradient gradient(centre, 180);
+    gradient.setColorAt(0.0, Tone::resolve(NamedColor::red, palette));
+    gradient.setColorAt(1.0 / 3, Tone::resolve(NamedColor::orange, palette));
+    gradient.setColorAt(2.0 / 3, Tone::resolve(NamedColor::yellow, palette));
+    gradient.setColorAt(1.0, Tone::resolve(NamedColor::green, palette));
+    return gradient;
+}
+
+// The outline from 12 o'clock clockwise over the fraction of the circle.
+QPainterPath arcPath(const QRectF& ring, double percent) {
+    QPainterPath path;
+    path.arcMoveTo(ring, 90);
+    path.arcTo(ring, 90, -360 * percent);
+    return path;
+}
+
+QPen arcPen(const QBrush& brush) {
+    QPen pen(brush, LoadGauge::strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    return pen;
+}
+
+// One box-blur pass over a line of values spaced by stride.
+void boxBlurLine(float* line, int length, int stride, int radius, std::vector<float>& scratch) {
+    scratch.resize(size_t(length));
+    const float scale = 1.0f / float(2 * radius + 1);
+    float sum = 0;
+    for (int i = -radius; i <= radius; ++i)
+        sum += (i >= 0 && i < length) ? line[i * stride] : 0.0f;
+    for (int i = 0; i < length; ++i) {
+        scratch[size_t(i)] = sum * scale;
+        const int out = i - radius;
+        const int in = i + radius + 1;
+        sum += (in < length ? line[in * stride] : 0.0f) - (out >= 0 ? line[out * stride] : 0.0f);
+    }
+    for (int i = 0; i < length; ++i)
+        line[i * stride] = scratch[size_t(i)];
+}
+
+// Three box-blur passes in both directions: close to a Gaussian of sigma.
+void gaussianBlur(std::vector<float>& alpha, int width, int height, qreal sigma) {
+    const int radius = qMax(1, qRound(sigma));
+    std::vector<float> scratch;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int y = 0; y < height; ++y)
+            boxBlurLine(alpha.data() + size_t(y) * size_t(width), width, 1, radius, scratch);
+        for (int x = 0; x < width; ++x)
+            boxBlurLine(alpha.data() + x, height, width, radius, scratch);
+    }
+}
+
+// The soft glow of the stroked arc, tinted, at device resolution.
+QImage blurredShadow(const QPainterPath& arc, const QSize& deviceSize, qreal dpr,
+                     const QColor& color) {
+    QImage mask(deviceSize, QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    {
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(dpr, dpr);
+        painter.strokePath(arc, arcPen(Qt::black));
+    }
+    const int w = deviceSize.width();
+    const int h = deviceSize.height();
+    std::vector<float> alpha(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            alpha[size_t(y) * size_t(w) + size_t(x)] = float(qAlpha(row[x])) / 255.0f;
+    }
+    // A blur radius is about two standard deviations of the Gaussian.
+    gaussianBlur(alpha, w, h, shadowRadius / 2 * dpr);
+
+    QImage shadow(deviceSize, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(shadow.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const float a = alpha[size_t(y) * size_t(w) + size_t(x)] * float(color.alphaF());
+            row[x] = qPremultiply(
+                qRgba(color.red(), color.green(), color.blue(), qBound(0, qRound(a * 255), 255)));
+        }
+    }
+    shadow.setDevicePixelRatio(dpr);
+    return shadow;
+}
+
+} // namespace
+
+LoadGauge::LoadGauge(QWidget* parent) : QWidget(parent) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setLoad(0, LoadEngine::LoadStatus::light, 0, 0);
+}
+
+void LoadGauge::setLoad(double percent, LoadEngine::LoadStatus status, qint64 total, qint64 count) {
+    m_percent = qBound(0.0, percent, 1.0);
+    m_status = status;
+    m_total = total;
+    m_count = count;
+    setAccessibleName(QStringLiteral("Desktop load: %1, %2 items, %3")
+                          .arg(formatBytes(total))
+                          .arg(count)
+                          .arg(status.rawValue()));
+    update();
+}
+
+QRectF LoadGauge::ringRect(const QRectF& frame) {
+    const QRectF area = frame.adjusted(inset, inset, -inset, -inset);
+    const qreal diameter = qMax(0.0, qMin(area.width(), area.height()));
+    QRectF ring(0, 0, diameter, diameter);
+    ring.moveCenter(area.center());
+    return ring;
+}
+
+QSize LoadGauge::sizeHint() const {
+    return {380, 200};
+}
+
+QColor LoadGauge::statusColor(qreal opacity) const {
+    return Tone::resolve(m_status.color(), palette(), opacity);
+}
+
+void LoadGauge::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    const QRectF ring = ringRect(rect());
+    paintTrack(painter, ring);
+    if (m_percent > 0) {
+        paintShadow(painter, ring);
+        paintArc(painter, ring);
+    }
+    paintCentre(painter);
+}
+
+void LoadGauge::paintTrack(QPainter& painter, const QRectF& ring) const {
+    painter.setPen(
+        QPen(Palette::withOpacity(palette().color(QPalette::WindowText), 0.05), strokeWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(ring);
+}
+
+void LoadGauge::paintArc(QPainter& painter, const QRectF& ring) const {
+    painter.strokePath(arcPath(ring, m_percent), arcPen(arcGradient(ring.center(), palette())));
+}
+
+void LoadGauge::paintShadow(QPainter& painter, const QRectF& ring) {
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    const QColor color = statusColor(shadowOpacity);
+    const ShadowKey key{(QSizeF(size()) * dpr).toSize(), dpr, m_percent, color.rgba()};
+    if (!(key == m_shadowKey)) {
+        m_shadow = blurredShadow(arcPath(ring, m_percent), key.deviceSize, dpr, color);
+        m_shadowKey = key;
+    }
+    painter.drawImage(QPointF(0, 0), m_shadow);
+}
+
+void LoadGauge::paintCentre(QPainter& painter) const {
+    const QString totalText = formatBytes(m_total);
+    const QString countText = QStringLiteral("%1 items").arg(m_count);
+    const QString captionText = m_status.rawValue().toUpper();
+    const QFontMetricsF totalMetrics(totalFont());
+    const QFontMetricsF countMetrics(countFont());
+    const QFontMetricsF captionMetrics(captionFont());
+    const QSizeF caption(captionPadding.left() + dotSize + captionGap +
+                             captionMetrics.horizontalAdvance(captionText) + captionPadding.right(),
+                         captionPadding.top() + captionMetrics.height() + captionPadding.bottom());
+    const qreal columnHeight =
+        totalMetrics.height() + lineGap + countMetrics.height() + lineGap + caption.height();
+    qreal y = (height() - columnHeight) / 2;
+
+    const QColor text = palette().color(QPalette::WindowText);
+    painter.setFont(totalFont());
+    painter.setPen(text);
+    painter.drawText(QRectF(0, y, width(), totalMetrics.height()), Qt::AlignCenter, totalText);
+    y += totalMetrics.height() + lineGap;
+
+    painter.setFont(countFont());
+    painter.setPen(Palette::withOpacity(text, 0.4));
+    painter.drawText(QRectF(0, y, width(), countMetrics.height()), Qt::AlignCenter, countText);
+    y += countMetrics.height() + lineGap;
+
+    const QRectF capsule(QPointF((width() - caption.width()) / 2, y), caption);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(statusColor(0.1));
+    painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
+    painter.setBrush(statusColor());
+    const QRectF dot(capsule.left() + captionPadding.left(), capsule.center().y() - dotSize / 2,
+                     dotSize, dotSize);
+    painter.drawEllipse(dot);
+    painter.setFont(captionFont());
+    painter.setPen(statusColor());
+    painter.drawText(QRectF(dot.right() + captionGap, capsule.top() + captionPadding.top(),
+                            captionMetrics.horizontalAdvance(captionText), captionMetrics.height()),
+                     Qt::AlignCenter, captionText);
+}
