@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// How one stored property is kept in the store.
+enum class ColumnType { text, optionalText, real, integer, boolean, timestamp };
+
+struct ColumnSchema {
+    const char* name;
+    ColumnType type;
+};
+
+// A record type's table: its properties under their names, in schema order.
+struct RecordSchema {
+    const char* table;
+    std::vector<ColumnSchema> columns;
+};
+
+// A record kept in an ActivityStore. Records are reference objects held by
+// std::shared_ptr: two records are the same record exactly when they are the
+// same object, whatever their contents. Every change of a stored property emits
+// that property's signal and then changed().
+class PersistentRecord : public QObject {
+    Q_OBJECT
+
+public:
+    // The record's row in its store; absent until the record is first saved.
+    std::optional<qint64> persistentId() const { return m_persistentId; }
+
+Q_SIGNALS:
+    void changed();
+
+protected:
+    PersistentRecord() = default;
+
+    template <class T, class Record> void update(T& field, T value, void (Record::*notify)()) {
+        if (field == value)
+            return;
+        field = std::move(value);
+        Q_EMIT(static_cast<Record*>(this)->*notify)();
+        Q_EMIT changed();
+    }
+
+private:
+    friend class ActivityStore;
+    virtual const RecordSchema& recordSchema() const = 0;
+    // The stored properties in schema order, as the store reads and writes them.
+    virtual QVariantList storedValues() const = 0;
+
+    std::optional<qint64> m_persistentId;
+};
+
+// One entry of a clipboard history.
+class ClipboardItem : public PersistentRecord {
+    Q_OBJECT
+    Q_PROPERTY(QString content READ content WRITE setContent NOTIFY contentChanged)
+    Q_PROPERTY(QDateTime timestamp READ timestamp WRITE setTimestamp NOTIFY timestampChanged)
+    Q_PROPERTY(
+        std::optional<QString> appSource READ appSource WRITE setAppSource NOTIFY appSourceChanged)
+    Q_PROPERTY(bool isPinned READ isPinned WRITE setIsPinned NOTIFY isPinnedChanged)
+
+public:
+    // Stamped with the current time, not pinned. appSource names the
+    // application the content came from, when known.
+    ClipboardItem(QString content, std::optional<QString> appSource);
+
+    static const RecordSchema& schema();
+    static std::shared_ptr<ClipboardItem> fromStoredValues(const QVariantList& values);
+
+    QString content() const { return m_content; }
+    QDateTime timestamp() const { return m_timestamp; }
+    std::optional<QString> appSource() const { return m_appSource; }
+    bool isPinned() const { return m_isPinned; }
+
+    void setContent(QString content);
+    void setTimestamp(QDateTime timestamp);
+    void setAppSource(std::optional<QString> appSource);
+    void setIsPinned(bool isPinned);
+
+Q_SIGNALS:
+    void contentChanged();
+    void timestampChanged();
+    void appSourceChanged();
+    void isPinnedChanged();
+
+private:
+    const RecordSchema& recordSchema() const override { return schema(); }
+    QVariantList storedValues() const override;
+
+    QString m_content;
+    QDateTime m_timestamp;
+    std::optional<QString> m_appSource;
+    bool m_isPinned = false;
+};
+
+// One day's input activity. The units of mouseDistance and activeTime are the
+// application's choice.
+class DailyActivity : public PersistentRecord {
+    Q_OBJECT
+    Q_PROPERTY(QDateTime date READ date WRITE setDate NOTIFY dateChanged)
+    Q_PROPERTY(
+        double mouseDistance READ mouseDistance WRITE setMouseDistance NOTIFY mouseDistanceChanged)
+    Q_PROPERTY(qint64 keystrokes READ keystrokes WRITE setKeystrokes NOTIFY keystrokesChanged)
+    Q_PROPERTY(double activeTime READ activeTime WRITE setActiveTime NOTIFY activeTimeChanged)
+
+public:
+    // The date is kept as given (not rounded to the start of the day); the
+    // counters start at zero.
+    explicit DailyActivity(QDateTime date = QDateTime::currentDateTimeUtc());
+
+    static const RecordSchema& schema();
+    static std::shared_ptr<DailyActivity> fromStoredValues(const QVariantList& values);
+
+    QDateTime date() const { return m_date; }
+    double mouseDistance() const { return m_mouseDistance; }
+    qint64 keystrokes() const { return m_keystrokes; }
+    double activeTime() const { return m_activeTime; }
+
+    void setDate(QDateTime date);
+    void setMouseDistance(double mouseDistance);
+    void setKeystrokes(qint64 keystrokes);
+    void setActiveTime(double activeTime);
+
+Q_SIGNALS:
+    void dateChanged();
+    void mouseDistanceChanged();
+    void keystrokesChanged();
+    void activeTimeChanged();
+
+private:
+    const RecordSchema& recordSchema() const override { return schema(); }
+    QVariantList storedValues() const override;
+
+    QDateTime m_date;
+    double m_mouseDistance = 0;
+    qint64 m_keystrokes = 0;
+    double m_activeTime = 0;
+};
