@@ -12,12 +12,14 @@
 #include "LoadEngine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -29,22 +31,30 @@ struct Request {
     QByteArray dir;
 };
 
-std::optional<Request> parse(const QStringList& args) {
+// The folder as exact bytes from the command line, made absolute so the
+// remedies get absolute paths.
+QByteArray folderArgument(const char* arg) {
+    const QByteArray dir(arg);
+    return dir.startsWith('/') ? dir : QFile::encodeName(QDir::currentPath()) + '/' + dir;
+}
+
+std::optional<Request> parse(int argc, char** argv) {
+    const auto is = [&](int i, const char* flag) { return std::strcmp(argv[i], flag) == 0; };
     Request request;
-    if (args.size() == 2 && !args[1].startsWith(u'-')) {
-        request.dir = QFile::encodeName(args[1]);
+    if (argc == 2 && argv[1][0] != '-') {
+        request.dir = folderArgument(argv[1]);
         return request;
     }
-    if (args.size() == 3 && args[1] == u"--archive") {
+    if (argc == 3 && is(1, "--archive")) {
         request.remedy = Request::Remedy::archive;
-        request.dir = QFile::encodeName(args[2]);
+        request.dir = folderArgument(argv[2]);
         return request;
     }
     bool ok = false;
-    if (args.size() == 4 && args[1] == u"--clean-old") {
-        request.days = args[2].toInt(&ok);
+    if (argc == 4 && is(1, "--clean-old")) {
+        request.days = QByteArray(argv[2]).toInt(&ok);
         request.remedy = Request::Remedy::cleanOld;
-        request.dir = QFile::encodeName(args[3]);
+        request.dir = folderArgument(argv[3]);
     }
     return ok ? std::optional(request) : std::nullopt;
 }
@@ -92,7 +102,7 @@ QJsonObject toJson(const LoadEngine& engine) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const std::optional<Request> request = parse(app.arguments());
+    const std::optional<Request> request = parse(argc, argv);
     if (!request) {
         std::fputs("usage: pilewatch-scan [--clean-old DAYS | --archive] DIR\n", stderr);
         return 2;
