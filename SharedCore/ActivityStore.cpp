@@ -1,5 +1,4 @@
-#include "ActivityStore.h"
-
+#include "PersistentModels.h"
 #include "ReferenceDate.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
 #include "SharedCore/PersistentModels.h"
 
-#include "SharedCore/ActivityStore.h"
 #include "TestEnvironment.h"
 
 #include <QFile>
