@@ -2,7 +2,6 @@
 
 #include "PosixFs.h"
 
-#include <QDateTime>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
