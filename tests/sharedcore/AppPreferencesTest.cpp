@@ -70,15 +70,6 @@ TEST(AppPreferences, SaveThenLoadGivesAnEqualRecord) {
     }
 }
 
-TEST(AppPreferences, ThemeRawTexts) {
-    EXPECT_EQ(rawValue(AppPreferences::Theme::light), "light");
-    EXPECT_EQ(rawValue(AppPreferences::Theme::dark), "dark");
-    EXPECT_EQ(rawValue(AppPreferences::Theme::system), "system");
-    EXPECT_EQ(themeFromRawValue("dark"), AppPreferences::Theme::dark);
-    EXPECT_EQ(themeFromRawValue("Dark"), std::nullopt);
-    EXPECT_EQ(themeFromRawValue(""), std::nullopt);
-}
-
 // Any fault in the stored object gives the whole default record, and the bad
 // bytes stay where they are until the next save.
 TEST(AppPreferences, AFaultyStoredObjectLoadsAsTheDefaults) {
