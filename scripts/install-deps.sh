@@ -8,6 +8,8 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   # Qt 6 (Core, Gui, Widgets, DBus, Sql with SQLite) and its platform plugins
   qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev
+  # X11: the tray manager selection is read on the X connection
+  libxcb1-dev
   # fonts: the symbol font embedded at build time, and a plain UI font
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # shared core: keychain and records

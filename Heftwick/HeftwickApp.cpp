@@ -1,0 +1,96 @@
+#include "HeftwickApp.h"
+
+#include "shell/MainWindowView.h"
+#include "shell/Palette.h"
+#include "shell/PanelWindow.h"
+#include "shell/Symbols.h"
+#include "shell/TrayHostWatcher.h"
+
+#include <QCursor>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+// What the tray panel shows.
+QWidget* makePanelContent(LoadEngine& engine) {
+    Q_UNUSED(engine);
+    auto* placeholder = new QLabel("Pilewatch");
+    placeholder->setAlignment(Qt::AlignCenter);
+    return placeholder;
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching() {
+    m_engine.startMonitoring();
+    setupStatusItem();
+    setupPopover();
+}
+
+// Qt picks its tray path (StatusNotifierItem or XEmbed) once, when the first
+// icon is made, so the icon waits for a tray host. Without one the app lives
+// in its main window alone.
+void AppDelegate::setupStatusItem() {
+    m_trayHosts = new TrayHostWatcher(this);
+    connect(m_trayHosts, &TrayHostWatcher::hostFound, this, &AppDelegate::createStatusItem);
+    m_trayHosts->start();
+}
+
+// The glyph in white: tray bars on Linux desktops are dark far more often than
+// light, and the icon matches the panel it opens.
+void AppDelegate::createStatusItem() {
+    if (m_statusItem)
+        return;
+    m_statusItem = new QSystemTrayIcon(Symbols::icon(statusSymbol, Palette::white()), this);
+    m_statusItem->setToolTip("Load");
+    connect(m_statusItem, &QSystemTrayIcon::activated, this, &AppDelegate::statusItemActivated);
+    m_statusItem->show();
+}
+
+void AppDelegate::setupPopover() {
+    m_popover = std::make_unique<PanelWindow>(makePanelContent(m_engine));
+}
+
+void AppDelegate::statusItemActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger)
+        togglePopover();
+}
+
+void AppDelegate::togglePopover() {
+    if (!m_statusItem || !m_popover)
+        return;
+    m_popover->toggle(statusItemAnchor());
+}
+
+// The icon's place on screen; a StatusNotifierItem tray tells none, and the
+// pointer, which just clicked the icon, stands in for it.
+QRect AppDelegate::statusItemAnchor() const {
+    const QRect icon = m_statusItem->geometry();
+    return icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+}
+
+PilewatchApp::PilewatchApp()
+    : m_mainWindow(std::make_unique<MainWindowView>(m_appDelegate.engine())) {
+    // Linux window managers keep their own title bar: hiding it would leave a
+    // window that can be neither moved nor resized with the usual controls, so
+    // the window keeps its decorations and simply carries the app's name.
+    m_mainWindow->setWindowTitle("Pilewatch");
+    m_mainWindow->setAccessibleName("Pilewatch");
+    m_mainWindow->setWindowIcon(
+        Symbols::icon(AppDelegate::statusSymbol, Palette::accent(Palette::Appearance::light)));
+    m_mainWindow->resize(defaultWindowSize);
+}
+
+PilewatchApp::~PilewatchApp() = default;
+
+// There is no Dock to join on Linux: showing the window is all a regular
+// application needs. An empty settings scene has no counterpart here either.
+void PilewatchApp::launch() {
+    m_mainWindow->show();
+    QTimer::singleShot(0, &m_appDelegate, &AppDelegate::applicationDidFinishLaunching);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/LoadEngine.h"
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <memory>
+
+class MainWindowView;
+class PanelWindow;
+class TrayHostWatcher;
+
+// Owns the one engine, the tray icon and the dashboard panel for the life of
+// the process.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString statusSymbol = QStringLiteral("gauge.with.dots.needle.67percent");
+
+    // The engine watches the user's XDG Desktop folder; it does not scan yet.
+    explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    LoadEngine& engine() { return m_engine; }
+    // Absent until a tray host shows up (and for good where none does).
+    QSystemTrayIcon* statusItem() const { return m_statusItem; }
+    // Absent until launching has finished; then made once and reused.
+    PanelWindow* popover() const { return m_popover.get(); }
+
+    // Starts monitoring, puts the icon into the tray as soon as there is a
+    // tray, and prepares the panel.
+    void applicationDidFinishLaunching();
+    // Opens the closed panel by the tray icon, or closes the open one.
+    void togglePopover();
+
+private:
+    void setupStatusItem();
+    void setupPopover();
+    void createStatusItem();
+    void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
+    QRect statusItemAnchor() const;
+
+    LoadEngine m_engine;
+    TrayHostWatcher* m_trayHosts = nullptr;
+    QSystemTrayIcon* m_statusItem = nullptr;
+    std::unique_ptr<PanelWindow> m_popover;
+};
+
+// The application: its delegate, and the main window on the delegate's engine.
+class PilewatchApp {
+public:
+    static constexpr QSize defaultWindowSize{800, 600};
+
+    PilewatchApp();
+    ~PilewatchApp();
+
+    AppDelegate& appDelegate() { return m_appDelegate; }
+    MainWindowView& mainWindow() { return *m_mainWindow; }
+
+    // Shows the main window; the delegate finishes launching as soon as the
+    // event loop runs.
+    void launch();
+
+private:
+    AppDelegate m_appDelegate;
+    std::unique_ptr<MainWindowView> m_mainWindow;
+};

@@ -1,0 +1,66 @@
+#include "shell/MainWindowView.h"
+
+#include "shell/Sidebar.h"
+#include "shell/TextStyles.h"
+
+#include <QLabel>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
+    : QWidget(parent), m_engine(engine), m_sidebar(new Sidebar),
+      m_splitter(new QSplitter(Qt::Horizontal)) {
+    setMinimumSize(minimumContentSize);
+    m_sidebar->setMinimumWidth(minimumSidebarWidth);
+
+    // Side by side, never overlaid: a wider window widens the detail column.
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(m_sidebar);
+    m_splitter->setStretchFactor(0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitter);
+
+    showTab(0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({minimumSidebarWidth + 20, minimumContentSize.width()});
+    connect(m_sidebar, &Sidebar::selectedTabChanged, this, &MainWindowView::showTab);
+}
+
+// Replaces the shown tab with a fresh one; the previous tab and everything it
+// held are deleted at once.
+void MainWindowView::showTab(int index) {
+    m_selectedTab = index;
+    QWidget* tab = makeTab(index);
+    if (m_currentTab)
+        delete m_splitter->replaceWidget(1, tab);
+    else
+        m_splitter->addWidget(tab);
+    m_currentTab = tab;
+}
+
+// One tab per destination; any other index shows the Dashboard.
+QWidget* MainWindowView::makeTab(int index) {
+    switch (index) {
+    case 1:
+        return placeholderTab(1);
+    case 2:
+        return placeholderTab(2);
+    default:
+        return placeholderTab(0);
+    }
+}
+
+// An empty page under the destination's title.
+QWidget* MainWindowView::placeholderTab(int index) {
+    const QString title = Sidebar::destinations()[index].title;
+    auto* page = new QWidget;
+    page->setAccessibleName(title);
+    auto* heading = new QLabel(title);
+    heading->setFont(TextStyles::font(TextStyle::title2, true));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(24, 24, 24, 24);
+    layout->addWidget(heading);
+    layout->addStretch();
+    return page;
+}

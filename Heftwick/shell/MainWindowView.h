@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class LoadEngine;
+class QSplitter;
+class Sidebar;
+
+// The main window's content: the sidebar beside the tab it selects. Only the
+// shown tab exists; switching away deletes it, discarding its view-local state.
+class MainWindowView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr QSize minimumContentSize{700, 500};
+    static constexpr int minimumSidebarWidth = 220;
+
+    explicit MainWindowView(LoadEngine& engine, QWidget* parent = nullptr);
+
+    int selectedTab() const { return m_selectedTab; }
+    Sidebar* sidebar() const { return m_sidebar; }
+    // The tab shown in the detail column.
+    QWidget* currentTab() const { return m_currentTab; }
+
+private:
+    void showTab(int index);
+    QWidget* makeTab(int index);
+    QWidget* placeholderTab(int index);
+
+    LoadEngine& m_engine;
+    Sidebar* m_sidebar = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_currentTab = nullptr;
+    int m_selectedTab = 0;
+};

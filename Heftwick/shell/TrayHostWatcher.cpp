@@ -1,0 +1,131 @@
+#include "shell/TrayHostWatcher.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <memory>
+#include <xcb/xcb.h>
+
+namespace {
+
+const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+xcb_connection_t* x11Connection() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData());
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// The X screen the app runs on, as named by DISPLAY (":0.1" is screen 1).
+int x11ScreenNumber() {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &screen))
+        return 0;
+    std::free(host);
+    return screen;
+}
+
+} // namespace
+
+TrayHostWatcher::TrayHostWatcher(QObject* parent) : QObject(parent) {}
+
+TrayHostWatcher::~TrayHostWatcher() {
+    if (m_filtering)
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+void TrayHostWatcher::start() {
+    watchStatusNotifierWatcher();
+    watchXEmbedTray();
+}
+
+void TrayHostWatcher::found() {
+    if (m_found)
+        return;
+    m_found = true;
+    emit hostFound();
+}
+
+// A watcher on the bus is not yet a tray: Qt needs it to report a host, so
+// ask for that whenever the watcher appears or announces a new host.
+void TrayHostWatcher::watchStatusNotifierWatcher() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    auto* services = new QDBusServiceWatcher(watcherService, bus,
+                                             QDBusServiceWatcher::WatchForRegistration, this);
+    connect(services, &QDBusServiceWatcher::serviceRegistered, this,
+            &TrayHostWatcher::checkStatusNotifierWatcher);
+    bus.connect(watcherService, watcherPath, watcherService, "StatusNotifierHostRegistered", this,
+                SLOT(checkStatusNotifierWatcher()));
+    checkStatusNotifierWatcher();
+}
+
+// Asks without blocking: the watcher is another process that may be slow.
+void TrayHostWatcher::checkStatusNotifierWatcher() {
+    QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false);
+    auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* c) {
+        const QDBusPendingReply<QDBusVariant> reply = *c;
+        if (!reply.isError() && reply.value().variant().toBool())
+            found();
+        c->deleteLater();
+    });
+}
+
+// An XEmbed tray manager announces itself with a MANAGER client message on the
+// root window when it takes the selection; Qt's X connection already listens
+// to the root window's structure events, which carry it.
+void TrayHostWatcher::watchXEmbedTray() {
+    xcb_connection_t* connection = x11Connection();
+    if (!connection || m_found)
+        return;
+    m_managerAtom = internAtom(connection, "MANAGER");
+    m_traySelectionAtom =
+        internAtom(connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(x11ScreenNumber()));
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    m_filtering = true;
+    if (xembedTrayOwned())
+        found();
+}
+
+bool TrayHostWatcher::xembedTrayOwned() const {
+    xcb_connection_t* connection = x11Connection();
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
+        xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, m_traySelectionAtom), nullptr),
+        &std::free);
+    return reply && reply->owner != xcb_window_t(XCB_WINDOW_NONE);
+}
+
+bool TrayHostWatcher::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (m_found || eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+        return false;
+    const auto* client = static_cast<const xcb_client_message_event_t*>(message);
+    if (client->type == m_managerAtom && client->format == 32 &&
+        client->data.data32[1] == m_traySelectionAtom)
+        found();
+    return false;
+}
