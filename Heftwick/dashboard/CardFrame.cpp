@@ -33,6 +33,11 @@ CardFrame::CardFrame(const QString& title, int listSpacing, QWidget* parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
+void CardFrame::addToList(QWidget* row) {
+    m_list->addWidget(row);
+    row->show();
+}
+
 void CardFrame::clearList() {
     while (QLayoutItem* item = m_list->takeAt(0)) {
         delete item->widget();

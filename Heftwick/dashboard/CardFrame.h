@@ -17,8 +17,9 @@ public:
 protected:
     CardFrame(const QString& title, int listSpacing, QWidget* parent);
 
-    QVBoxLayout* list() const { return m_list; }
-    // The list holds one widget per row; this deletes them all.
+    // Appends a row (or bar) to the list and shows it with the card.
+    void addToList(QWidget* row);
+    // Deletes every row of the list.
     void clearList();
 
     void paintEvent(QPaintEvent* event) override;

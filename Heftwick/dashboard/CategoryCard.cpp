@@ -83,7 +83,7 @@ void CategoryCard::setCategories(const QList<LoadEngine::Category>& categories, 
     clearList();
     for (const LoadEngine::Category& category :
          categories.first(qMin(categories.size(), maxRows))) {
-        list()->addWidget(makeRow(category));
-        list()->addWidget(makeBar(category, total));
+        addToList(makeRow(category));
+        addToList(makeBar(category, total));
     }
 }

@@ -19,9 +19,20 @@ constexpr qreal lineGap = 4;
 constexpr qreal dotSize = 6;
 constexpr qreal captionGap = 4;
 constexpr QMarginsF captionPadding(8, 3, 8, 3);
+constexpr qreal textClearance = 4; // between the total and the ring's inner edge
+constexpr int minTotalPixels = 10;
 
 QFont totalFont() {
     return TextStyles::font(26, QFont::Black, FontDesign::rounded);
+}
+// The total keeps its size unless it would run into the ring; then it
+// shrinks until it fits inside.
+QFont totalFontWithin(const QString& text, qreal maxWidth) {
+    QFont font = totalFont();
+    const qreal advance = QFontMetricsF(font).horizontalAdvance(text);
+    if (maxWidth > 0 && advance > maxWidth)
+        font.setPixelSize(qMax(minTotalPixels, int(font.pixelSize() * maxWidth / advance)));
+    return font;
 }
 QFont countFont() {
     return TextStyles::font(11, QFont::Medium);
@@ -167,7 +178,7 @@ void LoadGauge::paintEvent(QPaintEvent*) {
         paintShadow(painter, ring);
         paintArc(painter, ring);
     }
-    paintCentre(painter);
+    paintCentre(painter, ring);
 }
 
 void LoadGauge::paintTrack(QPainter& painter, const QRectF& ring) const {
@@ -192,11 +203,12 @@ void LoadGauge::paintShadow(QPainter& painter, const QRectF& ring) {
     painter.drawImage(QPointF(0, 0), m_shadow);
 }
 
-void LoadGauge::paintCentre(QPainter& painter) const {
+void LoadGauge::paintCentre(QPainter& painter, const QRectF& ring) const {
     const QString totalText = formatBytes(m_total);
     const QString countText = QStringLiteral("%1 items").arg(m_count);
     const QString captionText = m_status.rawValue().toUpper();
-    const QFontMetricsF totalMetrics(totalFont());
+    const QFont total = totalFontWithin(totalText, ring.width() - strokeWidth - 2 * textClearance);
+    const QFontMetricsF totalMetrics(total);
     const QFontMetricsF countMetrics(countFont());
     const QFontMetricsF captionMetrics(captionFont());
     const QSizeF caption(captionPadding.left() + dotSize + captionGap +
@@ -207,7 +219,7 @@ void LoadGauge::paintCentre(QPainter& painter) const {
     qreal y = (height() - columnHeight) / 2;
 
     const QColor text = palette().color(QPalette::WindowText);
-    painter.setFont(totalFont());
+    painter.setFont(total);
     painter.setPen(text);
     painter.drawText(QRectF(0, y, width(), totalMetrics.height()), Qt::AlignCenter, totalText);
     y += totalMetrics.height() + lineGap;

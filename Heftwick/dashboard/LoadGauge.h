@@ -38,7 +38,7 @@ private:
     void paintTrack(QPainter& painter, const QRectF& ring) const;
     void paintArc(QPainter& painter, const QRectF& ring) const;
     void paintShadow(QPainter& painter, const QRectF& ring);
-    void paintCentre(QPainter& painter) const;
+    void paintCentre(QPainter& painter, const QRectF& ring) const;
     QColor statusColor(qreal opacity = 1.0) const;
 
     double m_percent = 0;

@@ -44,5 +44,5 @@ TopFilesCard::TopFilesCard(QWidget* parent)
 void TopFilesCard::setItems(const QList<LoadEngine::FileItem>& items) {
     clearList();
     for (const LoadEngine::FileItem& item : items)
-        list()->addWidget(makeRow(item));
+        addToList(makeRow(item));
 }

@@ -32,10 +32,10 @@ LoadEngine::Snapshot snapshotWithTotal(qint64 total, qint64 count, bool withList
 }
 
 QImage renderOnPanel(QWidget& widget, qreal dpr) {
-    if (widget.isWindow() && !widget.isVisible()) {
+    if (widget.isWindow() && !widget.isVisible())
         widget.show();
-        QCoreApplication::processEvents();
-    }
+    // Let pending layout requests settle, as they would before the next frame.
+    QCoreApplication::processEvents();
     QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(panelBackground());

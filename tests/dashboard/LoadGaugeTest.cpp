@@ -133,6 +133,20 @@ TEST(LoadGauge, CentreTextsAndCaptionFollowTheStatusAlone) {
     EXPECT_GT(pixelsNear(yellowCaption, middle, Qt::white), 20);
 }
 
+TEST(LoadGauge, LargeTotalsStayInsideTheRing) {
+    Gauge gauge(0.0, LoadEngine::LoadStatus::critical, 888'880'000'000, 99999);
+    const QImage image = renderOnPanel(gauge.widget);
+    int stray = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const qreal r = QLineF(centre, QPointF(x + 0.5, y + 0.5)).length();
+            if (r > 65 && r < 87)
+                stray += colorDistance(image.pixelColor(x, y), trackColour()) > 6;
+        }
+    EXPECT_EQ(stray, 0);
+    saveScreenshot(renderOnPanel(gauge.widget, 2), "gauge-large-total@2x.png");
+}
+
 TEST(LoadGauge, HighDensityRenderingKeepsGeometryAndSharpEdges) {
     Gauge gauge(0.75);
     const QImage image = renderOnPanel(gauge.widget, 2);

@@ -1,0 +1,171 @@
+#include "LoadDashboard.h"
+
+#include "ActionButton.h"
+#include "CategoryCard.h"
+#include "Divider.h"
+#include "LoadGauge.h"
+#include "ToneLabel.h"
+#include "TopFilesCard.h"
+#include "shell/Palette.h"
+#include "shell/Symbols.h"
+#include "shell/TextStyles.h"
+
+#include <QHBoxLayout>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int sideMargin = 14;
+constexpr int gaugeHeight = 200;
+constexpr int cleanupAgeDays = 30;
+
+// The round product badge: a circle shaded from the status colour to half of
+// it, with the gauge symbol in white.
+class HeaderBadge : public QWidget {
+public:
+    HeaderBadge(const LoadEngine& engine, QWidget* parent = nullptr)
+        : QWidget(parent), m_engine(engine) {
+        setFixedSize(28, 28);
+        setAccessibleName(QStringLiteral("Pilewatch"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        const QRectF circle(rect());
+        QLinearGradient shade(circle.topLeft(), circle.bottomRight());
+        const NamedColor status = m_engine.status().color();
+        shade.setColorAt(0, Tone::resolve(status, palette()));
+        shade.setColorAt(1, Tone::resolve(status, palette(), 0.5));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(shade);
+        painter.drawEllipse(circle);
+        Symbols::draw(painter, circle, QStringLiteral("gauge.with.dots.needle.67percent"),
+                      Qt::white, 13, QFont::Bold);
+    }
+
+private:
+    const LoadEngine& m_engine;
+};
+
+QWidget* titleBlock() {
+    auto* block = new QWidget;
+    auto* column = new QVBoxLayout(block);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(new ToneLabel(QStringLiteral("Pilewatch"),
+                                    TextStyles::font(14, QFont::Bold, FontDesign::rounded),
+                                    Tone::windowText()));
+    column->addWidget(new ToneLabel(QStringLiteral("Pressure gauge for your files"),
+                                    TextStyles::font(9), Tone::windowText(0.4)));
+    return block;
+}
+
+} // namespace
+
+LoadDashboard::LoadDashboard(LoadEngine& engine, QWidget* parent)
+    : QWidget(parent), m_engine(engine) {
+    setPalette(Palette::darkPanelPalette());
+    setFixedSize(panelSize);
+    setAccessibleName(QStringLiteral("Pilewatch"));
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildHeader());
+    column->addWidget(new Divider(0.3));
+    column->addWidget(buildScrollArea(), 1);
+
+    connect(&m_engine, &LoadEngine::stateChanged, this, &LoadDashboard::refresh);
+    refresh();
+}
+
+QWidget* LoadDashboard::buildHeader() {
+    m_header = new QWidget;
+    m_header->setObjectName(QStringLiteral("header"));
+    auto* row = new QHBoxLayout(m_header);
+    row->setContentsMargins(sideMargin, 10, sideMargin, 10);
+    row->setSpacing(10);
+    m_badge = new HeaderBadge(m_engine);
+    row->addWidget(m_badge, 0, Qt::AlignVCenter);
+    row->addWidget(titleBlock(), 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    m_statusIcon = new ToneLabel({}, Symbols::font(12, QFont::DemiBold), Tone::windowText());
+    m_statusIcon->setObjectName(QStringLiteral("statusIcon"));
+    row->addWidget(m_statusIcon, 0, Qt::AlignVCenter);
+    return m_header;
+}
+
+QWidget* LoadDashboard::buildScrollArea() {
+    auto* content = new QWidget;
+    auto* page = new QVBoxLayout(content);
+    page->setContentsMargins(0, 8, 0, 12);
+    page->setSpacing(0);
+    auto* column = new QVBoxLayout;
+    column->setSpacing(16);
+    page->addLayout(column);
+    // Short content stays at the top of the scroll area.
+    page->addStretch(1);
+
+    m_gauge = new LoadGauge;
+    m_gauge->setFixedHeight(gaugeHeight);
+    column->addWidget(m_gauge);
+    column->addWidget(buildActionRow());
+    m_categories = new CategoryCard;
+    column->addWidget(m_categories);
+    m_topFiles = new TopFilesCard;
+    column->addWidget(m_topFiles);
+
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    // The panel's own background shows through the scrolled content.
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    return scroll;
+}
+
+QWidget* LoadDashboard::buildActionRow() {
+    auto* tiles = new QWidget;
+    auto* row = new QHBoxLayout(tiles);
+    row->setContentsMargins(sideMargin, 0, sideMargin, 0);
+    row->setSpacing(8);
+    const auto tint = [this](NamedColor color) { return Tone::resolve(color, palette()); };
+    row->addWidget(new ActionButton(QStringLiteral("trash"), QStringLiteral("Old Files"),
+                                    tint(NamedColor::red),
+                                    [this] { m_engine.cleanOldFiles(cleanupAgeDays); }));
+    row->addWidget(new ActionButton(QStringLiteral("folder.badge.plus"),
+                                    QStringLiteral("Archive All"), tint(NamedColor::blue),
+                                    [this] { m_engine.archiveToFolder(); }));
+    row->addWidget(new ActionButton(QStringLiteral("arrow.clockwise"), QStringLiteral("Rescan"),
+                                    tint(NamedColor::green), [this] { m_engine.scan(); }));
+    return tiles;
+}
+
+void LoadDashboard::refresh() {
+    const LoadEngine::LoadStatus status = m_engine.status();
+    m_statusIcon->setText(Symbols::glyph(status.icon()));
+    m_statusIcon->setColorRule(Tone::named(status.color()));
+    m_statusIcon->setAccessibleName(QStringLiteral("Status: %1").arg(status.rawValue()));
+    m_badge->update();
+    m_gauge->setLoad(m_engine.loadPercent(), status, m_engine.totalBytes(), m_engine.fileCount());
+    m_categories->setCategories(m_engine.categoryBreakdown(), m_engine.totalBytes());
+    m_categories->setVisible(!m_engine.categoryBreakdown().isEmpty());
+    m_topFiles->setItems(m_engine.topItems());
+    m_topFiles->setVisible(!m_engine.topItems().isEmpty());
+    update();
+}
+
+void LoadDashboard::paintEvent(QPaintEvent*) {
+    // The header is backed by a wash of the status colour.
+    QPainter painter(this);
+    painter.fillRect(m_header->geometry(),
+                     Tone::resolve(m_engine.status().color(), palette(), 0.08));
+}
