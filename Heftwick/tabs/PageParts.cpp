@@ -67,10 +67,11 @@ QScrollArea* scrollPage(QWidget* content, QWidget* parent) {
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // No background of its own: the page shows whatever lies behind it.
+    scroll->setWidget(content);
+    // No background of its own: the page shows whatever lies behind it
+    // (setWidget turns the content's filling on, so this comes after it).
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
-    scroll->setWidget(content);
     return scroll;
 }
 

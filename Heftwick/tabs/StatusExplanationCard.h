@@ -8,6 +8,8 @@ class SymbolIcon;
 
 // Explains a load status in words, in a card tinted with the status colour.
 class StatusExplanationCard : public TintedCard {
+    Q_OBJECT
+
 public:
     explicit StatusExplanationCard(LoadEngine::LoadStatus status, QWidget* parent = nullptr);
 

@@ -7,6 +7,8 @@
 // A named symbol drawn as a glyph at a point size, centred in a fixed box.
 // Purely decorative: the text beside it carries the meaning for screen readers.
 class SymbolIcon : public QWidget {
+    Q_OBJECT
+
 public:
     SymbolIcon(const QString& name, const QColor& color, qreal points, int boxWidth,
                QWidget* parent = nullptr);

@@ -6,6 +6,8 @@
 // The card of the main-window pages: its colour at 5% as fill, a 1-point
 // outline of the same colour at 20% (unless unframed), corners of radius 12.
 class TintedCard : public QWidget {
+    Q_OBJECT
+
 public:
     enum class Outline { framed, unframed };
 

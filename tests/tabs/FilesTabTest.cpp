@@ -106,7 +106,7 @@ TEST_F(FilesTabTest, HeaderWrapsAtTheMinimumWindowWidth) {
     for (const auto& snapshot :
          {LoadEngine::Snapshot{}, fullSnapshot(totalFor(LoadEngine::LoadStatus::heavy))}) {
         engine.publish(snapshot);
-        QCoreApplication::processEvents();
+        settleLayouts();
         expectLabelsShowWholeText(&window.window());
     }
 }

@@ -111,11 +111,19 @@ MinimumWindow::MinimumWindow(QWidget* page) : m_page(page) {
     row->addWidget(page, 1);
     m_window.resize(700, 500);
     m_window.show();
-    QCoreApplication::processEvents();
+    settleLayouts();
 }
 
 MinimumWindow::~MinimumWindow() {
-    m_page->setParent(nullptr);
+    if (m_page)
+        m_page->setParent(nullptr);
+}
+
+void settleLayouts() {
+    for (int round = 0; round < 8; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
 }
 
 namespace {
@@ -159,7 +167,7 @@ void expectLabelsShowWholeText(const QWidget* root) {
 }
 
 void saveScreenshots(QWidget* widget, const QString& name) {
-    QCoreApplication::processEvents();
+    settleLayouts();
     EXPECT_TRUE(widget->grab().save(screenshotPath(name + ".png")));
     QPixmap hiDpi(widget->size() * 2);
     hiDpi.setDevicePixelRatio(2);

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -68,8 +69,12 @@ public:
 
 private:
     QWidget m_window;
-    QWidget* m_page; // owned by the test, not by the window
+    QPointer<QWidget> m_page; // owned by the test, not by the window
 };
+
+// Lets every pending layout pass run, so geometry is final (a scroll page's
+// content takes its new height only after a few rounds of layout requests).
+void settleLayouts();
 
 // Texts of the labels the user can see in the widget.
 QStringList visibleTexts(const QWidget* root);
