@@ -1,5 +1,6 @@
 #include "HeftwickApp.h"
 
+#include "dashboard/LoadDashboard.h"
 #include "shell/MainWindowView.h"
 #include "shell/Palette.h"
 #include "shell/PanelWindow.h"
@@ -7,20 +8,7 @@
 #include "shell/TrayHostWatcher.h"
 
 #include <QCursor>
-#include <QLabel>
 #include <QTimer>
-
-namespace {
-
-// What the tray panel shows.
-QWidget* makePanelContent(LoadEngine& engine) {
-    Q_UNUSED(engine);
-    auto* placeholder = new QLabel("Pilewatch");
-    placeholder->setAlignment(Qt::AlignCenter);
-    return placeholder;
-}
-
-} // namespace
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {}
 
@@ -53,7 +41,7 @@ void AppDelegate::createStatusItem() {
 }
 
 void AppDelegate::setupPopover() {
-    m_popover = std::make_unique<PanelWindow>(makePanelContent(m_engine));
+    m_popover = std::make_unique<PanelWindow>(new LoadDashboard(m_engine));
 }
 
 void AppDelegate::statusItemActivated(QSystemTrayIcon::ActivationReason reason) {
