@@ -1,6 +1,7 @@
 #include "tabs/CleanupTab.h"
 
 #include "TabTestSupport.h"
+#include "shell/Palette.h"
 
 #include <QDate>
 #include <QMessageBox>
@@ -165,6 +166,18 @@ TEST(CleanupTab, ArchiveButtonArchivesAtOnceWithoutAsking) {
         "DesktopArchive_" + QDate::currentDate().toString("yyyy-MM-dd").toUtf8();
     EXPECT_TRUE(desktop.onDesktop(folder + "/notes.txt"));
     EXPECT_FALSE(desktop.onDesktop("notes.txt"));
+}
+
+TEST(CleanupTab, FollowsADarkSystemPalette) {
+    ScopedPalette dark(Palette::darkPanelPalette());
+    FakeDesktop desktop;
+    CleanupTab tab(desktop.engine());
+    MinimumWindow window(&tab);
+    const QLabel* days = visibleLabel(&tab, "30 days");
+    ASSERT_NE(days, nullptr);
+    EXPECT_EQ(days->palette().color(QPalette::WindowText),
+              Palette::secondaryLabel(Palette::Appearance::dark));
+    saveScreenshots(&window.window(), "cleanup-dark");
 }
 
 TEST(CleanupTab, LongTextsWrapAtTheMinimumWidthAndThePageScrolls) {

@@ -1,6 +1,6 @@
 #include "TabTestSupport.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -117,6 +117,14 @@ MinimumWindow::MinimumWindow(QWidget* page) : m_page(page) {
 MinimumWindow::~MinimumWindow() {
     if (m_page)
         m_page->setParent(nullptr);
+}
+
+ScopedPalette::ScopedPalette(const QPalette& palette) : m_saved(QApplication::palette()) {
+    QApplication::setPalette(palette);
+}
+
+ScopedPalette::~ScopedPalette() {
+    QApplication::setPalette(m_saved);
 }
 
 void settleLayouts() {

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QList>
+#include <QPalette>
 #include <QPointer>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -70,6 +71,19 @@ public:
 private:
     QWidget m_window;
     QPointer<QWidget> m_page; // owned by the test, not by the window
+};
+
+// Sets the application palette (the user's light or dark system palette) for
+// the life of the object.
+class ScopedPalette {
+public:
+    explicit ScopedPalette(const QPalette& palette);
+    ~ScopedPalette();
+    ScopedPalette(const ScopedPalette&) = delete;
+    ScopedPalette& operator=(const ScopedPalette&) = delete;
+
+private:
+    QPalette m_saved;
 };
 
 // Lets every pending layout pass run, so geometry is final (a scroll page's
