@@ -31,16 +31,20 @@ LoadEngine::Snapshot snapshotWithTotal(qint64 total, qint64 count, bool withList
     return s;
 }
 
-QImage renderOnPanel(QWidget& widget, qreal dpr) {
+QImage renderOn(QWidget& widget, const QColor& background, qreal dpr) {
     if (widget.isWindow() && !widget.isVisible())
         widget.show();
     // Let pending layout requests settle, as they would before the next frame.
     QCoreApplication::processEvents();
     QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
-    image.fill(panelBackground());
+    image.fill(background);
     widget.render(&image, {}, {}, QWidget::DrawChildren);
     return image;
+}
+
+QImage renderOnPanel(QWidget& widget, qreal dpr) {
+    return renderOn(widget, panelBackground(), dpr);
 }
 
 void saveScreenshot(const QImage& image, const QString& name) {

@@ -26,7 +26,10 @@ LoadEngine::FileItem fileItem(const QString& name, qint64 size, bool isDirectory
 // A state with the given total, its status derived as the engine would.
 LoadEngine::Snapshot snapshotWithTotal(qint64 total, qint64 count, bool withLists = true);
 
-// The widget drawn over the dark panel background at a device pixel ratio.
+// The widget drawn over a background at a device pixel ratio, after its
+// pending layout has settled.
+QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0);
+// The same over the dark panel background.
 QImage renderOnPanel(QWidget& widget, qreal dpr = 1.0);
 void saveScreenshot(const QImage& image, const QString& name);
 
