@@ -12,9 +12,10 @@ constexpr qreal midRadius = 76;     // the ring's centre line
 constexpr int tolerance = 8;
 
 // The arc's colour scale: green, yellow, orange, red at 0, 1/3, 2/3 and 1.
-QColor scaleAt(double position) {
-    const QColor stops[] = {darkNamed(NamedColor::green), darkNamed(NamedColor::yellow),
-                            darkNamed(NamedColor::orange), darkNamed(NamedColor::red)};
+QColor scaleAt(double position, Palette::Appearance look = Palette::Appearance::dark) {
+    const QColor stops[] = {
+        Palette::named(NamedColor::green, look), Palette::named(NamedColor::yellow, look),
+        Palette::named(NamedColor::orange, look), Palette::named(NamedColor::red, look)};
     const double scaled = qBound(0.0, position, 1.0) * 3;
     const int i = qMin(2, int(scaled));
     const double t = scaled - i;
@@ -25,8 +26,8 @@ QColor scaleAt(double position) {
 }
 
 // The colour the arc must have at fraction f clockwise from 12 o'clock.
-QColor arcColourAt(double f) {
-    return scaleAt(f <= 0.75 ? f + 0.25 : f - 0.75);
+QColor arcColourAt(double f, Palette::Appearance look = Palette::Appearance::dark) {
+    return scaleAt(f <= 0.75 ? f + 0.25 : f - 0.75, look);
 }
 
 QPoint pointAt(double f, qreal radius, qreal dpr = 1) {
@@ -145,6 +146,23 @@ TEST(LoadGauge, LargeTotalsStayInsideTheRing) {
         }
     EXPECT_EQ(stray, 0);
     saveScreenshot(renderOnPanel(gauge.widget, 2), "gauge-large-total@2x.png");
+}
+
+TEST(LoadGauge, FollowsALightWindowPalette) {
+    // In the main window the gauge draws its neutral parts in the window text colour.
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(0xf5, 0xf5, 0xf7));
+    light.setColor(QPalette::WindowText, Qt::black);
+    Gauge gauge(0.5, LoadEngine::LoadStatus::heavy);
+    gauge.widget.setPalette(light);
+    const QImage image = renderOn(gauge.widget, light.color(QPalette::Window));
+    EXPECT_LE(colorDistance(image.pixelColor(pointAt(0.875, midRadius)),
+                            blend(light.color(QPalette::Window), QColor(0, 0, 0, 13))),
+              2);
+    EXPECT_LE(colorDistance(image.pixelColor(pointAt(0.25, midRadius)),
+                            arcColourAt(0.25, Palette::Appearance::light)),
+              tolerance);
+    EXPECT_GT(pixelsNear(image, QRect(150, 70, 80, 70), Qt::black), 20);
 }
 
 TEST(LoadGauge, HighDensityRenderingKeepsGeometryAndSharpEdges) {
