@@ -9,6 +9,7 @@
 #include "dashboard/TopFilesCard.h"
 #include "shell/Symbols.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -110,6 +111,28 @@ TEST(LoadDashboard, LaysOutHeaderGaugeAndActionRow) {
     // With nothing below them, the gauge and the tiles stay at the top.
     panel.publish(snapshotWithTotal(0, 0, false));
     expectHeaderGaugeAndActionRow(panel);
+}
+
+void collectNames(QAccessibleInterface* node, QStringList& names) {
+    if (!node)
+        return;
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i)
+        collectNames(node->child(i), names);
+}
+
+TEST(LoadDashboard, ScreenReadersReachEveryText) {
+    Panel panel;
+    panel.publish(snapshotWithTotal(5 * GiB, 120));
+    QStringList names;
+    collectNames(QAccessible::queryAccessibleInterface(&panel.widget), names);
+    for (const QString& text :
+         {QString("Pilewatch"), QString("Pressure gauge for your files"), QString("Status: Heavy"),
+          QString("Desktop load: 5.37 GB, 120 items, Heavy"), QString("Old Files"),
+          QString("Archive All"), QString("Rescan"), QString("BREAKDOWN"), QString("Videos"),
+          QString("Videos share: 60%"), QString("HEAVIEST ITEMS"), QString("Holiday footage 2024"),
+          QString("Folder"), QString("File")})
+        EXPECT_TRUE(names.contains(text)) << text.toStdString();
 }
 
 TEST(LoadDashboard, CardsComeAndGoWithTheirLists) {
