@@ -8,7 +8,6 @@
 #include <QConicalGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <cmath>
 #include <vector>
 
 namespace {
