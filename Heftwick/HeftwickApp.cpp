@@ -24,9 +24,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 // icon is made, so the icon waits for a tray host. Without one the app lives
 // in its main window alone.
 void AppDelegate::setupStatusItem() {
-    m_trayHosts = new TrayHostWatcher(this);
-    connect(m_trayHosts, &TrayHostWatcher::hostFound, this, &AppDelegate::createStatusItem);
-    m_trayHosts->start();
+    auto* trayHosts = new TrayHostWatcher(this);
+    connect(trayHosts, &TrayHostWatcher::hostFound, this, &AppDelegate::createStatusItem);
+    trayHosts->start();
 }
 
 // The glyph in white: tray bars on Linux desktops are dark far more often than

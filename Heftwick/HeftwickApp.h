@@ -8,7 +8,6 @@
 
 class MainWindowView;
 class PanelWindow;
-class TrayHostWatcher;
 
 // Owns the one engine, the tray icon and the dashboard panel for the life of
 // the process.
@@ -42,7 +41,6 @@ private:
     QRect statusItemAnchor() const;
 
     LoadEngine m_engine;
-    TrayHostWatcher* m_trayHosts = nullptr;
     QSystemTrayIcon* m_statusItem = nullptr;
     std::unique_ptr<PanelWindow> m_popover;
 };

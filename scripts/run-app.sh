@@ -5,6 +5,7 @@ set -euo pipefail
 
 if [ "${1:-}" = "--xvfb" ]; then
   shift
+  echo "pilewatch: starting on a virtual X display (nothing shows on screen); stop it with Ctrl+C." >&2
   exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$@"
 fi
 

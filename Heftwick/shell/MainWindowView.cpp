@@ -32,6 +32,9 @@ MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
 void MainWindowView::showTab(int index) {
     m_selectedTab = index;
     QWidget* tab = makeTab(index);
+    // Screen readers name the page after the destination that shows it.
+    tab->setAccessibleName(
+        Sidebar::destinations().value(index, Sidebar::destinations().first()).title);
     if (m_currentTab)
         delete m_splitter->replaceWidget(1, tab);
     else
@@ -55,7 +58,6 @@ QWidget* MainWindowView::makeTab(int index) {
 QWidget* MainWindowView::placeholderTab(int index) {
     const QString title = Sidebar::destinations()[index].title;
     auto* page = new QWidget;
-    page->setAccessibleName(title);
     auto* heading = new QLabel(title);
     heading->setFont(TextStyles::font(TextStyle::title2, true));
     auto* layout = new QVBoxLayout(page);
