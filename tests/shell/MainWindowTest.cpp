@@ -1,6 +1,7 @@
 #include "HeftwickApp.h"
 #include "TestEnvironment.h"
 #include "shell/MainWindowView.h"
+#include "shell/Palette.h"
 #include "shell/Sidebar.h"
 
 #include <QAccessible>
@@ -99,6 +100,14 @@ TEST_F(MainWindowTest, ArrowKeysMoveTheSelectionOverTheSectionHeaders) {
         QTest::keyClick(&sidebar, key);
         expectShown(index, Sidebar::destinations()[index].title);
     }
+}
+
+TEST_F(MainWindowTest, SectionHeadersFollowADarkSystemPalette) {
+    const auto headerColor = [&] { return row("Overview")->foreground().color(); };
+    EXPECT_EQ(headerColor(), Palette::secondaryLabel(Palette::Appearance::light));
+    window.setPalette(Palette::darkPanelPalette());
+    EXPECT_EQ(headerColor(), Palette::secondaryLabel(Palette::Appearance::dark));
+    saveRendering(window, "main-window-dark.png", 1);
 }
 
 TEST_F(MainWindowTest, SidebarRowsCarryTheirNamesForScreenReaders) {
