@@ -1,9 +1,10 @@
 #include "shell/MainWindowView.h"
 
 #include "shell/Sidebar.h"
-#include "shell/TextStyles.h"
+#include "tabs/CleanupTab.h"
+#include "tabs/DashboardTab.h"
+#include "tabs/FilesTab.h"
 
-#include <QLabel>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -46,23 +47,10 @@ void MainWindowView::showTab(int index) {
 QWidget* MainWindowView::makeTab(int index) {
     switch (index) {
     case 1:
-        return placeholderTab(1);
+        return new FilesTab(m_engine);
     case 2:
-        return placeholderTab(2);
+        return new CleanupTab(m_engine);
     default:
-        return placeholderTab(0);
+        return new DashboardTab(m_engine);
     }
-}
-
-// An empty page under the destination's title.
-QWidget* MainWindowView::placeholderTab(int index) {
-    const QString title = Sidebar::destinations()[index].title;
-    auto* page = new QWidget;
-    auto* heading = new QLabel(title);
-    heading->setFont(TextStyles::font(TextStyle::title2, true));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->addWidget(heading);
-    layout->addStretch();
-    return page;
 }

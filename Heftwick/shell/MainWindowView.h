@@ -25,7 +25,6 @@ public:
 private:
     void showTab(int index);
     QWidget* makeTab(int index);
-    QWidget* placeholderTab(int index);
 
     LoadEngine& m_engine;
     Sidebar* m_sidebar = nullptr;
