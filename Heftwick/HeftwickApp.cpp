@@ -7,7 +7,9 @@
 #include "shell/Symbols.h"
 #include "shell/TrayHostWatcher.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QMenu>
 #include <QTimer>
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {}
@@ -36,8 +38,20 @@ void AppDelegate::createStatusItem() {
         return;
     m_statusItem = new QSystemTrayIcon(Symbols::icon(statusSymbol, Palette::white()), this);
     m_statusItem->setToolTip("Load");
+    m_statusItem->setContextMenu(makeStatusMenu());
     connect(m_statusItem, &QSystemTrayIcon::activated, this, &AppDelegate::statusItemActivated);
     m_statusItem->show();
+    // With an icon in the tray the app lives on when its window closes, as it
+    // would in a menu bar; the tray menu brings the window back or quits.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+QMenu* AppDelegate::makeStatusMenu() {
+    m_statusMenu = std::make_unique<QMenu>();
+    m_statusMenu->addAction("Open Pilewatch", this, &AppDelegate::mainWindowRequested);
+    m_statusMenu->addSeparator();
+    m_statusMenu->addAction("Quit Pilewatch", qApp, &QCoreApplication::quit);
+    return m_statusMenu.get();
 }
 
 void AppDelegate::setupPopover() {
@@ -79,6 +93,14 @@ PilewatchApp::~PilewatchApp() = default;
 // There is no Dock to join on Linux: showing the window is all a regular
 // application needs. An empty settings scene has no counterpart here either.
 void PilewatchApp::launch() {
+    QObject::connect(&m_appDelegate, &AppDelegate::mainWindowRequested, m_mainWindow.get(),
+                     [this] { showMainWindow(); });
     m_mainWindow->show();
     QTimer::singleShot(0, &m_appDelegate, &AppDelegate::applicationDidFinishLaunching);
+}
+
+void PilewatchApp::showMainWindow() {
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 }

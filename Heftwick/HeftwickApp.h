@@ -8,6 +8,7 @@
 
 class MainWindowView;
 class PanelWindow;
+class QMenu;
 
 // Owns the one engine, the tray icon and the dashboard panel for the life of
 // the process.
@@ -33,16 +34,22 @@ public:
     // Opens the closed panel by the tray icon, or closes the open one.
     void togglePopover();
 
+signals:
+    // The tray menu asks for the main window.
+    void mainWindowRequested();
+
 private:
     void setupStatusItem();
     void setupPopover();
     void createStatusItem();
+    QMenu* makeStatusMenu();
     void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
     QRect statusItemAnchor() const;
 
     LoadEngine m_engine;
     QSystemTrayIcon* m_statusItem = nullptr;
     std::unique_ptr<PanelWindow> m_popover;
+    std::unique_ptr<QMenu> m_statusMenu;
 };
 
 // The application: its delegate, and the main window on the delegate's engine.
@@ -61,6 +68,8 @@ public:
     void launch();
 
 private:
+    void showMainWindow();
+
     AppDelegate m_appDelegate;
     std::unique_ptr<MainWindowView> m_mainWindow;
 };

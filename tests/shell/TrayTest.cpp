@@ -13,6 +13,7 @@
 #include <QDBusConnection>
 #include <QDBusPendingCall>
 #include <QDir>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
@@ -137,6 +138,28 @@ TEST(TrayApp, ActivatingTheRegisteredItemOpensThePanelAndActivatingAgainClosesIt
 
     ASSERT_TRUE(activate(*item));
     EXPECT_TRUE(waitUntil([&] { return !panel.isVisible(); }));
+}
+
+TEST(TrayApp, WithAnIconTheAppOutlivesItsWindowAndTheTrayMenuBringsItBack) {
+    WatcherProcess watcher;
+    ASSERT_TRUE(watcher.ready());
+    ScopedHome home;
+    PilewatchApp app;
+    app.launch();
+    ASSERT_TRUE(watcher.nextItem().has_value());
+    QMenu* menu = app.appDelegate().statusItem()->contextMenu();
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        if (!action->isSeparator())
+            texts << action->text();
+    EXPECT_EQ(texts, QStringList({"Open Pilewatch", "Quit Pilewatch"}));
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+
+    app.mainWindow().close();
+    ASSERT_FALSE(app.mainWindow().isVisible());
+    menu->actions().first()->trigger();
+    EXPECT_TRUE(app.mainWindow().isVisible());
 }
 
 // An XEmbed tray manager of the test's own: takes the tray selection on its
