@@ -23,6 +23,14 @@ QSettings standardStore() {
     return QSettings(file, QSettings::NativeFormat);
 }
 
+// The store's keys are flat names. QSettings reads a slash as a path into
+// nested groups (so removing "recent" would take "recent/1" with it, and
+// "recent/" would be "recent"), so '%' and '/' are escaped on the way in.
+QString flatKey(const QString& key) {
+    QString escaped = key;
+    return escaped.replace(u'%', QStringLiteral("%25")).replace(u'/', QStringLiteral("%2F"));
+}
+
 } // namespace
 
 StorageManager& StorageManager::shared() {
@@ -30,30 +38,30 @@ StorageManager& StorageManager::shared() {
     return instance;
 }
 
+// The empty key names nothing: it stores nothing, reads absent and removes
+// nothing (to QSettings it would mean the whole store).
 void StorageManager::set(const QVariant& value, const QString& key) const {
-    standardStore().setValue(key, value);
+    if (!key.isEmpty())
+        standardStore().setValue(flatKey(key), value);
 }
 
 std::optional<QVariant> StorageManager::get(const QString& key) const {
     const QSettings store = standardStore();
-    if (!store.contains(key))
+    if (key.isEmpty() || !store.contains(flatKey(key)))
         return std::nullopt;
-    return store.value(key);
+    return store.value(flatKey(key));
 }
 
 void StorageManager::remove(const QString& key) const {
-    standardStore().remove(key);
-}
-
-void StorageManager::setData(const QByteArray& bytes, const QString& key) const {
-    standardStore().setValue(key, bytes);
+    if (!key.isEmpty())
+        standardStore().remove(flatKey(key));
 }
 
 std::optional<QByteArray> StorageManager::data(const QString& key) const {
-    const QVariant value = standardStore().value(key);
-    if (value.typeId() != QMetaType::QByteArray)
+    const std::optional<QVariant> value = get(key);
+    if (!value || value->typeId() != QMetaType::QByteArray)
         return std::nullopt;
-    return value.toByteArray();
+    return value->toByteArray();
 }
 
 bool StorageManager::saveToKeychain(const QString& value, const QString& account,

@@ -41,7 +41,7 @@ public:
     // value stays) when the record cannot be encoded.
     template <JsonCodable T> void set(const T& value, const QString& key) const {
         if (const std::optional<QByteArray> bytes = value.toJson())
-            setData(*bytes, key);
+            set(QVariant(*bytes), key);
     }
 
     // The record stored under key, or absent when there is none, it is not
@@ -55,7 +55,8 @@ public:
 
     // Plain values are stored as themselves (no JSON). The INI format keeps
     // strings, byte arrays, lists and maps; numbers and booleans come back as
-    // their text.
+    // their text. Keys are flat names (a slash is part of the name); the empty
+    // key stores nothing and reads absent.
     void set(const QVariant& value, const QString& key) const;
     std::optional<QVariant> get(const QString& key) const;
     void remove(const QString& key) const;
@@ -79,6 +80,5 @@ public:
 private:
     StorageManager() = default;
 
-    void setData(const QByteArray& bytes, const QString& key) const;
     std::optional<QByteArray> data(const QString& key) const;
 };

@@ -1,5 +1,6 @@
 #include "SharedCore/StorageManager.h"
 
+#include "SharedCore/UsageStats.h"
 #include "TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,34 @@ TEST(StorageManager, RemoveAndAbsentKeys) {
     storage().remove("gone");
     EXPECT_EQ(storage().get("gone"), std::nullopt);
     storage().remove("never-there");
+}
+
+// Keys are flat names, as in any key-value store: a slash is part of the name,
+// not a path into nested groups, and the empty key names nothing.
+TEST(StorageManager, KeysAreFlatNames) {
+    ScopedHome home;
+    storage().set(QVariant("window"), "recent");
+    storage().set(QVariant("first"), "recent/1");
+    storage().set(QVariant("trailing"), "recent/");
+    storage().set(QVariant("escaped"), "recent%2F1");
+    storage().set(QVariant("kept"), "other");
+    EXPECT_EQ(storage().get("recent"), QVariant("window"));
+    EXPECT_EQ(storage().get("recent/1"), QVariant("first"));
+    EXPECT_EQ(storage().get("recent/"), QVariant("trailing"));
+    EXPECT_EQ(storage().get("recent%2F1"), QVariant("escaped"));
+    EXPECT_EQ(storage().get("/recent"), std::nullopt);
+
+    storage().remove("recent");
+    EXPECT_EQ(storage().get("recent"), std::nullopt);
+    EXPECT_EQ(storage().get("recent/1"), QVariant("first"));
+
+    storage().set(QVariant("nowhere"), "");
+    storage().set(UsageStats(), "");
+    EXPECT_EQ(storage().get(""), std::nullopt);
+    EXPECT_EQ(storage().get<UsageStats>(""), std::nullopt);
+    storage().remove("");
+    EXPECT_EQ(storage().get("other"), QVariant("kept"));
+    EXPECT_EQ(storage().get("recent/"), QVariant("trailing"));
 }
 
 // Every operation reads the environment afresh: a new home has its own store.
