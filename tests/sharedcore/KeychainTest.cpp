@@ -3,6 +3,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -27,13 +28,17 @@ protected:
         ASSERT_TRUE(daemon->waitForStarted()) << "gnome-keyring-daemon is not installed";
         daemon->write("pilewatch-test-password");
         daemon->closeWriteChannel();
+        // Only the test's own daemon will do: should the bus already have a
+        // secret service (the user's own keyring), the suite must not run.
         ASSERT_TRUE(waitUntil(
             [] {
-                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                    "org.freedesktop.secrets");
+                const QDBusReply<uint> owner =
+                    QDBusConnection::sessionBus().interface()->servicePid(
+                        "org.freedesktop.secrets");
+                return owner.isValid() && owner.value() == uint(daemon->processId());
             },
             10000))
-            << "the keyring never appeared on the session bus";
+            << "the test's own keyring never owned the secret service on this bus";
     }
 
     static void TearDownTestSuite() {
