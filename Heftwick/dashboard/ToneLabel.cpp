@@ -1,6 +1,19 @@
 #include "ToneLabel.h"
 
 #include <QPainter>
+#include <QtMath>
+
+namespace {
+
+// The text on one line: a file name may hold line breaks and tabs.
+QString oneLine(QString text) {
+    for (QChar& c : text)
+        if (c.isSpace() || c.category() == QChar::Other_Control)
+            c = u' ';
+    return text;
+}
+
+} // namespace
 
 ToneLabel::ToneLabel(const QString& text, const QFont& font, Tone::Rule color, QWidget* parent)
     : QLabel(text, parent), m_color(std::move(color)) {
@@ -26,13 +39,23 @@ QColor ToneLabel::color() const {
 QString ToneLabel::shownText() const {
     if (m_elide == Qt::ElideNone)
         return text();
-    return fontMetrics().elidedText(text(), m_elide, contentsRect().width());
+    return fontMetrics().elidedText(oneLine(text()), m_elide, contentsRect().width());
+}
+
+QSize ToneLabel::sizeHint() const {
+    if (m_elide == Qt::ElideNone)
+        return QLabel::sizeHint();
+    const QMargins margins = contentsMargins();
+    // Rounded up: the fractional advance must fit, or the text would be elided.
+    const int width = qCeil(QFontMetricsF(font()).horizontalAdvance(oneLine(text())));
+    return {width + margins.left() + margins.right(),
+            fontMetrics().height() + margins.top() + margins.bottom()};
 }
 
 QSize ToneLabel::minimumSizeHint() const {
     if (m_elide == Qt::ElideNone)
         return QLabel::minimumSizeHint();
-    return {0, QLabel::minimumSizeHint().height()};
+    return {0, sizeHint().height()};
 }
 
 void ToneLabel::paintEvent(QPaintEvent*) {

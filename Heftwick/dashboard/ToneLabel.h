@@ -6,8 +6,9 @@
 
 // A one-line or wrapping plain-text label whose colour is resolved from its
 // palette at paint time, so it reads correctly on the always-dark panel and on
-// a light main window alike. It can elide instead of growing; the full text
-// stays its accessible text.
+// a light main window alike. It can elide instead of growing: then it keeps to
+// one line, showing line breaks, tabs and other control characters as spaces.
+// The full text stays its accessible text.
 class ToneLabel : public QLabel {
     Q_OBJECT
 
@@ -21,6 +22,7 @@ public:
     // The text as painted at the current width.
     QString shownText() const;
 
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:

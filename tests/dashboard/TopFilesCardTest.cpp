@@ -76,4 +76,22 @@ TEST(TopFilesCard, LongNameIsShortenedOnOneLineAndTheSizeKeepsItsPlace) {
     saveScreenshot(renderOnPanel(card.widget, 2), "top-files-card-long-name@2x.png");
 }
 
+TEST(TopFilesCard, NamesWithLineBreaksAndTabsStayOnOneLine) {
+    // Linux file names may hold any byte but the slash and NUL.
+    const QString broken = "first line\nsecond line";
+    const QString tabbed = "tab\there";
+    Card card({fileItem(broken, 5000), fileItem(tabbed, 7000), fileItem("plain", 1000)});
+    const ToneLabel* plain = labelWithText(card.widget, "plain");
+    for (const QString& text : {broken, tabbed}) {
+        const ToneLabel* name = labelWithText(card.widget, text);
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->height(), plain->height()) << "one line for " << text.toStdString();
+        EXPECT_EQ(name->accessibleName().isEmpty() ? name->text() : name->accessibleName(), text);
+    }
+    // Short enough to fit: shown whole, the control characters as spaces.
+    EXPECT_EQ(labelWithText(card.widget, broken)->shownText(), "first line second line");
+    EXPECT_EQ(labelWithText(card.widget, tabbed)->shownText(), "tab here");
+    saveScreenshot(renderOnPanel(card.widget, 2), "top-files-card-control-chars@2x.png");
+}
+
 } // namespace
