@@ -29,8 +29,9 @@ struct RecordSchema {
 
 // A record kept in an ActivityStore. Records are reference objects held by
 // std::shared_ptr: two records are the same record exactly when they are the
-// same object, whatever their contents. Every change of a stored property emits
-// that property's signal and then changed().
+// same object, whatever their contents, and a store gives one object per row.
+// Their stored properties are public fields under the properties' own names;
+// every change of one emits that property's signal and then changed().
 class PersistentRecord : public QObject {
     Q_OBJECT
 
@@ -44,14 +45,6 @@ Q_SIGNALS:
 protected:
     PersistentRecord() = default;
 
-    template <class T, class Record> void update(T& field, T value, void (Record::*notify)()) {
-        if (field == value)
-            return;
-        field = std::move(value);
-        Q_EMIT(static_cast<Record*>(this)->*notify)();
-        Q_EMIT changed();
-    }
-
 private:
     friend class ActivityStore;
     virtual const RecordSchema& recordSchema() const = 0;
@@ -59,6 +52,40 @@ private:
     virtual QVariantList storedValues() const = 0;
 
     std::optional<qint64> m_persistentId;
+};
+
+// One stored property of a record, reached as a public field under the
+// property's name. It reads as its value (QString text = item.content, or
+// item.content() where an expression needs the value itself, as in a
+// comparison); assigning a different value announces the change through the
+// property's own signal and the record's changed(). It belongs to its record
+// and is neither copied nor moved: copy its value instead.
+template <class T, class Record> class StoredProperty {
+public:
+    using Signal = void (Record::*)();
+
+    StoredProperty(Record* record, Signal signal, T value = T())
+        : m_record(record), m_signal(signal), m_value(std::move(value)) {}
+    StoredProperty(const StoredProperty&) = delete;
+
+    StoredProperty& operator=(const StoredProperty&) = delete;
+    StoredProperty& operator=(T value) {
+        if (m_value == value)
+            return *this;
+        m_value = std::move(value);
+        Q_EMIT(m_record->*m_signal)();
+        Q_EMIT m_record->changed();
+        return *this;
+    }
+
+    operator const T&() const { return m_value; }
+    const T& operator()() const { return m_value; }
+    const T* operator->() const { return &m_value; }
+
+private:
+    Record* m_record;
+    Signal m_signal;
+    T m_value;
 };
 
 // One entry of a clipboard history.
@@ -78,15 +105,10 @@ public:
     static const RecordSchema& schema();
     static std::shared_ptr<ClipboardItem> fromStoredValues(const QVariantList& values);
 
-    QString content() const { return m_content; }
-    QDateTime timestamp() const { return m_timestamp; }
-    std::optional<QString> appSource() const { return m_appSource; }
-    bool isPinned() const { return m_isPinned; }
-
-    void setContent(QString content);
-    void setTimestamp(QDateTime timestamp);
-    void setAppSource(std::optional<QString> appSource);
-    void setIsPinned(bool isPinned);
+    StoredProperty<QString, ClipboardItem> content;
+    StoredProperty<QDateTime, ClipboardItem> timestamp;
+    StoredProperty<std::optional<QString>, ClipboardItem> appSource;
+    StoredProperty<bool, ClipboardItem> isPinned{this, &ClipboardItem::isPinnedChanged};
 
 Q_SIGNALS:
     void contentChanged();
@@ -98,10 +120,11 @@ private:
     const RecordSchema& recordSchema() const override { return schema(); }
     QVariantList storedValues() const override;
 
-    QString m_content;
-    QDateTime m_timestamp;
-    std::optional<QString> m_appSource;
-    bool m_isPinned = false;
+    // Writers for the property system; code assigns the fields.
+    void setContent(const QString& value) { content = value; }
+    void setTimestamp(const QDateTime& value) { timestamp = value; }
+    void setAppSource(const std::optional<QString>& value) { appSource = value; }
+    void setIsPinned(bool value) { isPinned = value; }
 };
 
 // One day's input activity. The units of mouseDistance and activeTime are the
@@ -122,15 +145,10 @@ public:
     static const RecordSchema& schema();
     static std::shared_ptr<DailyActivity> fromStoredValues(const QVariantList& values);
 
-    QDateTime date() const { return m_date; }
-    double mouseDistance() const { return m_mouseDistance; }
-    qint64 keystrokes() const { return m_keystrokes; }
-    double activeTime() const { return m_activeTime; }
-
-    void setDate(QDateTime date);
-    void setMouseDistance(double mouseDistance);
-    void setKeystrokes(qint64 keystrokes);
-    void setActiveTime(double activeTime);
+    StoredProperty<QDateTime, DailyActivity> date;
+    StoredProperty<double, DailyActivity> mouseDistance{this, &DailyActivity::mouseDistanceChanged};
+    StoredProperty<qint64, DailyActivity> keystrokes{this, &DailyActivity::keystrokesChanged};
+    StoredProperty<double, DailyActivity> activeTime{this, &DailyActivity::activeTimeChanged};
 
 Q_SIGNALS:
     void dateChanged();
@@ -142,10 +160,11 @@ private:
     const RecordSchema& recordSchema() const override { return schema(); }
     QVariantList storedValues() const override;
 
-    QDateTime m_date;
-    double m_mouseDistance = 0;
-    qint64 m_keystrokes = 0;
-    double m_activeTime = 0;
+    // Writers for the property system; code assigns the fields.
+    void setDate(const QDateTime& value) { date = value; }
+    void setMouseDistance(double value) { mouseDistance = value; }
+    void setKeystrokes(qint64 value) { keystrokes = value; }
+    void setActiveTime(double value) { activeTime = value; }
 };
 
 struct sqlite3;

@@ -49,11 +49,16 @@ TEST_F(PersistentModels, NewRecordsStartAsTheirInitializersSay) {
     const DailyActivity today;
     const QDateTime after = QDateTime::currentDateTimeUtc();
 
-    EXPECT_EQ(item.content(), "hello");
-    EXPECT_EQ(item.appSource(), std::nullopt);
-    EXPECT_FALSE(item.isPinned());
-    EXPECT_GE(item.timestamp(), before);
-    EXPECT_LE(item.timestamp(), after);
+    // The stored properties are plain fields under their own names.
+    const QString content = item.content;
+    const QDateTime timestamp = item.timestamp;
+    const std::optional<QString> appSource = item.appSource;
+    const bool isPinned = item.isPinned;
+    EXPECT_EQ(content, "hello");
+    EXPECT_GE(timestamp, before);
+    EXPECT_LE(timestamp, after);
+    EXPECT_EQ(appSource, std::nullopt);
+    EXPECT_FALSE(isPinned);
     EXPECT_FALSE(item.persistentId());
 
     EXPECT_GE(today.date(), before);
@@ -76,11 +81,11 @@ TEST_F(PersistentModels, EveryPropertyChangeIsAnnounced) {
     QObject::connect(&item, &ClipboardItem::isPinnedChanged, [&] { heard << "isPinned"; });
     QObject::connect(&item, &PersistentRecord::changed, [&] { ++changes; });
 
-    item.setContent("b");
-    item.setTimestamp(utc("2020-01-01T00:00:00Z"));
-    item.setAppSource(std::nullopt);
-    item.setIsPinned(true);
-    item.setIsPinned(true); // unchanged: nothing to announce
+    item.content = "b";
+    item.timestamp = utc("2020-01-01T00:00:00Z");
+    item.appSource = std::nullopt;
+    item.isPinned = true;
+    item.isPinned = true; // unchanged: nothing to announce
     EXPECT_EQ(heard, QStringList({"content", "timestamp", "appSource", "isPinned"}));
     EXPECT_EQ(changes, 4);
 
@@ -90,12 +95,21 @@ TEST_F(PersistentModels, EveryPropertyChangeIsAnnounced) {
     QObject::connect(&day, &DailyActivity::mouseDistanceChanged, [&] { dayHeard << "mouse"; });
     QObject::connect(&day, &DailyActivity::keystrokesChanged, [&] { dayHeard << "keys"; });
     QObject::connect(&day, &DailyActivity::activeTimeChanged, [&] { dayHeard << "active"; });
-    day.setDate(utc("2020-01-01T00:00:00Z"));
-    day.setMouseDistance(12.5);
-    day.setKeystrokes(40);
-    day.setActiveTime(3600);
+    day.date = utc("2020-01-01T00:00:00Z");
+    day.mouseDistance = 12.5;
+    day.keystrokes = 40;
+    day.activeTime = 3600;
     EXPECT_EQ(dayHeard, QStringList({"date", "mouse", "keys", "active"}));
+
+    // The property system reads and writes the same fields, with the same signals.
     EXPECT_EQ(day.property("keystrokes").toLongLong(), 40);
+    EXPECT_TRUE(day.setProperty("activeTime", 7200.0));
+    EXPECT_EQ(day.activeTime(), 7200.0);
+    EXPECT_EQ(dayHeard.last(), "active");
+    EXPECT_TRUE(item.setProperty("appSource", QVariant::fromValue(std::optional<QString>("Mail"))));
+    EXPECT_EQ(item.appSource(), "Mail");
+    EXPECT_EQ(heard.last(), "appSource");
+    EXPECT_EQ(changes, 5);
 }
 
 TEST_F(PersistentModels, EachTableHoldsExactlyTheRecordsProperties) {
@@ -118,9 +132,9 @@ TEST_F(PersistentModels, RecordsSurviveReopeningTheStore) {
         store->insert(copied);
         store->insert(copiedAgain);
         store->insert(day);
-        copiedAgain->setIsPinned(true);
-        day->setKeystrokes(1234);
-        day->setMouseDistance(56.75);
+        copiedAgain->isPinned = true;
+        day->keystrokes = 1234;
+        day->mouseDistance = 56.75;
         ASSERT_TRUE(store->save());
     }
     ASSERT_TRUE(copied->persistentId() && copiedAgain->persistentId() && day->persistentId());
@@ -154,10 +168,10 @@ TEST_F(PersistentModels, ChangesReachTheFileOnlyWhenSaved) {
         store->insert(std::make_shared<ClipboardItem>("draft", std::nullopt));
         ASSERT_TRUE(store->save());
         const auto item = store->fetch<ClipboardItem>().at(0);
-        item->setContent("final");
-        item->setIsPinned(true);
+        item->content = "final";
+        item->isPinned = true;
         ASSERT_TRUE(store->save());
-        item->setContent("never saved");
+        item->content = "never saved";
         store->insert(std::make_shared<ClipboardItem>("never inserted for good", std::nullopt));
     }
     const auto items = ActivityStore::open(path)->fetch<ClipboardItem>();
