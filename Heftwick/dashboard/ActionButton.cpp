@@ -50,9 +50,10 @@ QSize ActionButton::minimumSizeHint() const {
 }
 
 void ActionButton::keyPressEvent(QKeyEvent* event) {
-    // Space is handled by the button itself; Enter and Return press it too.
+    // Space is handled by the button itself; Return and Enter press it too
+    // (the keypad's Enter arrives with the keypad modifier).
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() == Qt::NoModifier && !event->isAutoRepeat()) {
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
         click();
         return;
     }

@@ -36,8 +36,11 @@ TEST(ActionButton, KeyboardReachesAndPressesTheTile) {
     QTest::keyClick(&tile.button, Qt::Key_Return);
     QTest::keyClick(&tile.button, Qt::Key_Enter);
     EXPECT_EQ(tile.calls, 3);
+    QTest::keyClick(&tile.button, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(tile.calls, 4) << "the keypad's Enter";
+    QTest::keyClick(&tile.button, Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClick(&tile.button, Qt::Key_A);
-    EXPECT_EQ(tile.calls, 3);
+    EXPECT_EQ(tile.calls, 4);
 }
 
 TEST(ActionButton, TileIsTintedAndSizedByItsContent) {
