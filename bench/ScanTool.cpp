@@ -12,16 +12,18 @@
 #include "LoadEngine.h"
 
 #include <QCoreApplication>
-#include <QDir>
+#include <QDateTime>
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -31,11 +33,14 @@ struct Request {
     QByteArray dir;
 };
 
-// The folder as exact bytes from the command line, made absolute so the
-// remedies get absolute paths.
+// The folder as exact bytes from the command line, made absolute (from the
+// working directory's own bytes) so the remedies get absolute paths.
 QByteArray folderArgument(const char* arg) {
     const QByteArray dir(arg);
-    return dir.startsWith('/') ? dir : QFile::encodeName(QDir::currentPath()) + '/' + dir;
+    if (dir.startsWith('/'))
+        return dir;
+    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+    return cwd ? QByteArray(cwd.get()) + '/' + dir : dir;
 }
 
 std::optional<Request> parse(int argc, char** argv) {
@@ -74,13 +79,20 @@ bool runAndWait(LoadEngine& engine, const std::function<void()>& operation) {
     return result == 0;
 }
 
+// Whole seconds since the epoch, rounded down as the file system counts them
+// (an instant half a second before 1970 is second -1, not 0).
+qint64 unixSeconds(const QDateTime& time) {
+    const qint64 msecs = time.toMSecsSinceEpoch();
+    return msecs / 1000 - (msecs % 1000 < 0 ? 1 : 0);
+}
+
 QJsonObject toJson(const LoadEngine::FileItem& item) {
     const QByteArray raw = item.rawName();
     return {{"name", QString::fromUtf8(raw)},
             {"nameHex", QString::fromLatin1(raw.toHex())},
             {"size", item.size},
             {"isDirectory", item.isDirectory},
-            {"modified", item.modified.toSecsSinceEpoch()}};
+            {"modified", unixSeconds(item.modified)}};
 }
 
 QJsonObject toJson(const LoadEngine& engine) {

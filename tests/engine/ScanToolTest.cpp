@@ -5,7 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +64,37 @@ TEST(ScanTool, PrintsOneScanAsJsonWithExactNameBytes) {
     ASSERT_EQ(categories.size(), 2);
     EXPECT_EQ(categories[0].toObject()["name"].toString(), "Audio");
     EXPECT_EQ(categories[1].toObject()["bytes"].toInteger(), 4);
+}
+
+TEST(ScanTool, PrintsModificationTimesInWholeSecondsRoundedDown) {
+    TempDesktop desktop;
+    writeFile(desktop / "old", "1");
+    const timespec halfSecondEarlier[2] = {{0, UTIME_OMIT}, {-2, 500'000'000}}; // 1969, -1.5 s
+    ASSERT_EQ(::utimensat(AT_FDCWD, (desktop / "old").constData(), halfSecondEarlier,
+                          AT_SYMLINK_NOFOLLOW),
+              0);
+    const QJsonObject json = parse(runTool({desktop.path()}));
+    EXPECT_EQ(json["topItems"].toArray().at(0).toObject()["modified"].toInteger(), -2);
+}
+
+TEST(ScanTool, ResolvesARelativeFolderFromTheWorkingDirectorysOwnBytes) {
+    TempDesktop desktop;
+    const QByteArray cwd = desktop / "\xff\xfe work";
+    makeDir(cwd);
+    makeDir(cwd + "/sub");
+    writeFile(cwd + "/sub/a.txt", "1234");
+    // The shell enters the folder from octal escapes, so its exact bytes
+    // become the tool's working directory.
+    QString octal;
+    for (const char c : cwd)
+        octal += QString::asprintf("\\0%03o", unsigned(static_cast<unsigned char>(c)));
+    QProcess process;
+    process.start("/bin/sh", {"-c", R"sh(cd "$(printf '%b' "$1")" && exec "$2" sub)sh", "sh", octal,
+                              QStringLiteral(PILEWATCH_SCAN_TOOL)});
+    process.waitForFinished(30000);
+    const ToolRun run{process.exitCode(), process.readAllStandardOutput()};
+    ASSERT_EQ(run.exitCode, 0) << run.out.constData();
+    EXPECT_EQ(parse(run)["totalBytes"].toInteger(), 4);
 }
 
 TEST(ScanTool, FailsWithTheEnginesErrorLineWhenTheFolderCannotBeListed) {
