@@ -1,9 +1,11 @@
 #include "CardFrame.h"
 
 #include "ToneLabel.h"
+#include "shell/ByteFormat.h"
 #include "shell/Palette.h"
 #include "shell/TextStyles.h"
 
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -14,6 +16,7 @@ constexpr int innerMargin = 12;
 constexpr int titleGap = 10;
 constexpr qreal cornerRadius = 12;
 constexpr qreal borderWidth = 0.5;
+constexpr int rowSpacing = 8;
 } // namespace
 
 CardFrame::CardFrame(const QString& title, int listSpacing, QWidget* parent)
@@ -62,4 +65,22 @@ void CardFrame::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(cardRect().adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
                             cornerRadius - inset);
+}
+
+QWidget* cardRow(QWidget* mark, const QString& name, qint64 bytes, qreal sizeOpacity,
+                 Qt::TextElideMode elide) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(rowSpacing);
+    layout->addWidget(mark, 0, Qt::AlignVCenter);
+    auto* label = new ToneLabel(name, TextStyles::font(11, QFont::Medium), Tone::windowText(0.8));
+    label->setElideMode(elide);
+    layout->addWidget(label, 0, Qt::AlignVCenter);
+    layout->addStretch(1);
+    layout->addWidget(new ToneLabel(formatBytes(bytes),
+                                    TextStyles::font(10, QFont::Normal, FontDesign::monospaced),
+                                    Tone::windowText(sizeOpacity)),
+                      0, Qt::AlignVCenter);
+    return row;
 }

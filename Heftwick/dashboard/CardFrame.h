@@ -30,3 +30,8 @@ private:
     ToneLabel* m_title;
     QVBoxLayout* m_list;
 };
+
+// A row of a card's list, its items 8 points apart and centred vertically: a
+// leading mark, the name, flexible space and the size at the trailing edge.
+QWidget* cardRow(QWidget* mark, const QString& name, qint64 bytes, qreal sizeOpacity,
+                 Qt::TextElideMode elide = Qt::ElideNone);

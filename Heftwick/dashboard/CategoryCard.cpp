@@ -1,13 +1,8 @@
 #include "CategoryCard.h"
 
 #include "ColorDot.h"
-#include "ToneLabel.h"
-#include "shell/ByteFormat.h"
-#include "shell/TextStyles.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -51,20 +46,8 @@ private:
 };
 
 QWidget* makeRow(const LoadEngine::Category& category) {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    layout->addWidget(new ColorDot(6, Tone::named(category.color)), 0, Qt::AlignVCenter);
-    layout->addWidget(
-        new ToneLabel(category.name, TextStyles::font(11, QFont::Medium), Tone::windowText(0.8)), 0,
-        Qt::AlignVCenter);
-    layout->addStretch(1);
-    layout->addWidget(new ToneLabel(formatBytes(category.bytes),
-                                    TextStyles::font(10, QFont::Normal, FontDesign::monospaced),
-                                    Tone::windowText(0.4)),
-                      0, Qt::AlignVCenter);
-    return row;
+    return cardRow(new ColorDot(6, Tone::named(category.color)), category.name, category.bytes,
+                   0.4);
 }
 
 QWidget* makeBar(const LoadEngine::Category& category, qint64 total) {
