@@ -43,6 +43,19 @@ QByteArray xdgDesktopPath() {
     return QFile::encodeName(desktop);
 }
 
+// Whether a folder is the home folder itself, however it leads there (an XDG
+// setting or a link to the home folder). The remedies never act on the home
+// folder's own entries.
+bool isHomeFolder(const QByteArray& path) {
+    QByteArray home = qgetenv("HOME");
+    if (home.isEmpty())
+        home = QFile::encodeName(QDir::homePath());
+    struct stat folder {};
+    struct stat homeFolder {};
+    return ::stat(path.constData(), &folder) == 0 && ::stat(home.constData(), &homeFolder) == 0 &&
+           folder.st_dev == homeFolder.st_dev && folder.st_ino == homeFolder.st_ino;
+}
+
 // Whether the entry is still there and still modified before the cutoff,
 // read from the entry itself (links are not followed).
 bool stillModifiedBefore(const QByteArray& path, const QDateTime& cutoff) {
@@ -227,18 +240,25 @@ void LoadEngine::cleanOldFiles(int days) {
 }
 
 void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff) {
-    const QList<FileItem> items = m_state.topItems;
-    const Trash trash;
-    for (const FileItem& item : items) {
-        // Decided by the last scan, confirmed on the entry right before it
-        // moves: one changed or removed since is left alone.
-        if (item.modified < cutoff && stillModifiedBefore(item.url, cutoff))
-            trash.moveToTrash(item.url); // failures are silent; the entry stays
+    if (!isHomeFolder(m_desktopPath)) {
+        const Trash trash;
+        for (const FileItem& item : m_state.topItems) {
+            // Decided by the last scan, confirmed on the entry right before it
+            // moves: one changed or removed since is left alone.
+            if (item.modified < cutoff && stillModifiedBefore(item.url, cutoff))
+                trash.moveToTrash(item.url); // failures are silent; the entry stays
+        }
     }
     scan();
 }
 
 void LoadEngine::archiveToFolder() {
+    if (!isHomeFolder(m_desktopPath))
+        moveTopItemsIntoTodaysArchive();
+    scan();
+}
+
+void LoadEngine::moveTopItemsIntoTodaysArchive() {
     const QByteArray folder = m_desktopPath + "/DesktopArchive_" +
                               QDate::currentDate().toString(u"yyyy-MM-dd").toLatin1();
     PosixFs::makePath(folder, 0777); // an existing folder from earlier today is reused
@@ -250,5 +270,4 @@ void LoadEngine::archiveToFolder() {
             PosixFs::moveNoReplace(AT_FDCWD, item.url.constData(), archive.get(),
                                    item.rawName().constData());
     }
-    scan();
 }

@@ -127,6 +127,7 @@ private:
     // Entries modified strictly before this instant are old.
     static QDateTime cleanupCutoff(int days, const QDateTime& now);
     void trashItemsModifiedBefore(const QDateTime& cutoff);
+    void moveTopItemsIntoTodaysArchive();
 
     QByteArray m_desktopPath;
     Snapshot m_state;

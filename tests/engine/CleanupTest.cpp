@@ -2,6 +2,7 @@
 #include "Trash.h"
 
 #include <QDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,6 +119,26 @@ TEST(Cleanup, TrashesLinksAndOddNamesAsTheyAre) {
     EXPECT_EQ(readAll(desktop.homeTrash() + "/files/" + odd), "cv");
     const QByteArray info = readAll(desktop.homeTrash() + "/info/" + odd + ".trashinfo");
     EXPECT_TRUE(info.contains("Path=" + Trash::encodePath(desktop / odd) + "\n"));
+}
+
+// A Desktop that leads to the home folder (a link, or an XDG setting naming
+// a link to it) is scanned, but neither remedy touches the home's entries.
+TEST(Remedies, NeverActOnTheHomeFolderThroughALink) {
+    ScopedHome home;
+    writeFile(home.homeBytes() + "/old-notes.txt", "keep me");
+    setModified(home.homeBytes() + "/old-notes.txt", daysAgo(100));
+    makeLink(home.homeBytes(), home.homeBytes() + "/Desktop");
+    LoadEngine engine(home.homeBytes() + "/Desktop");
+    ASSERT_TRUE(scanAndWait(engine));
+    ASSERT_NE(findItem(engine, "old-notes.txt"), nullptr);
+
+    ASSERT_TRUE(runAndWait(engine, [&] { engine.cleanOldFiles(30); }));
+    ASSERT_TRUE(runAndWait(engine, [&] { engine.archiveToFolder(); }));
+    EXPECT_EQ(readAll(home.homeBytes() + "/old-notes.txt"), "keep me");
+    QList<QByteArray> names = listingOrder(home.homeBytes());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (QList<QByteArray>{"Desktop", "old-notes.txt"})); // no archive folder
+    EXPECT_FALSE(exists(home.homeBytes() + "/.local/share/Trash/files/old-notes.txt"));
 }
 
 } // namespace
