@@ -32,21 +32,27 @@ dev_t deviceOfNearestExisting(QByteArray path) {
     return st.st_dev;
 }
 
-// A directory the trash may use: a real directory (not a link) owned by us.
-bool isOwnDirectory(const QByteArray& path) {
+enum class Link { refused, followed };
+
+// A directory the trash may use: a directory owned by us, and a real one
+// (not a link) unless a link is allowed to lead there.
+bool isOwnDirectory(const QByteArray& path, Link link) {
     struct stat st {};
-    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+    const int result =
+        link == Link::followed ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st);
+    return result == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
 }
 
-// Creates (when missing) and checks a trash directory with its files/ and info/.
-bool prepareTrashDirectory(const QByteArray& dir) {
-    for (const QByteArray& path : {dir, dir + "/files", dir + "/info"}) {
-        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (!isOwnDirectory(path))
-            return false;
-    }
-    return true;
+bool makeOwnDirectory(const QByteArray& path, Link link) {
+    return (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST) && isOwnDirectory(path, link);
+}
+
+// Creates (when missing) and checks a trash directory with its files/ and
+// info/. The home trash itself may be a link the user set up to a folder of
+// their own; a trash on a shared file system never is.
+bool prepareTrashDirectory(const QByteArray& dir, Link link) {
+    return makeOwnDirectory(dir, link) && makeOwnDirectory(dir + "/files", Link::refused) &&
+           makeOwnDirectory(dir + "/info", Link::refused);
 }
 
 // The absolute path of an entry with every link in its folder part resolved;
@@ -141,7 +147,7 @@ std::optional<Trash::Target> Trash::targetFor(const QByteArray& path, dev_t devi
         return std::nullopt;
     if (device == deviceOfNearestExisting(m_homeTrash)) {
         if (!PosixFs::makePath(PosixFs::parentPath(m_homeTrash), 0700) ||
-            !prepareTrashDirectory(m_homeTrash))
+            !prepareTrashDirectory(m_homeTrash, Link::followed))
             return std::nullopt;
         return Target{m_homeTrash, *realPath};
     }
@@ -160,10 +166,10 @@ std::optional<Trash::Target> Trash::topdirTarget(const QByteArray& realPath, dev
 
     const QByteArray shared = prefix + ".Trash";
     if (::lstat(shared.constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) &&
-        prepareTrashDirectory(shared + '/' + uid))
+        prepareTrashDirectory(shared + '/' + uid, Link::refused))
         return Target{shared + '/' + uid, relative};
     const QByteArray own = prefix + ".Trash-" + uid;
-    if (prepareTrashDirectory(own))
+    if (prepareTrashDirectory(own, Link::refused))
         return Target{own, relative};
     return std::nullopt;
 }

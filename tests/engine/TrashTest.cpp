@@ -122,6 +122,25 @@ TEST(Trash, CreatesAMissingDataFolderPrivately) {
     EXPECT_FALSE(exists(desktop.home().homeBytes() + "/info"));
 }
 
+TEST(Trash, IgnoresARelativeDataHome) {
+    TempDesktop desktop;
+    qputenv("XDG_DATA_HOME", "relative/share");
+    EXPECT_EQ(Trash().homeTrashPath(), desktop.homeTrash());
+}
+
+TEST(Trash, UsesAHomeTrashThatIsALinkToAFolderOfTheUsers) {
+    TempDesktop desktop;
+    const QByteArray elsewhere = desktop.home().homeBytes() + "/trash-elsewhere";
+    makeDir(elsewhere);
+    ASSERT_TRUE(QDir().mkpath(desktop.home().dataHome()));
+    makeLink(elsewhere, desktop.homeTrash());
+    writeFile(desktop / "x", "1");
+
+    ASSERT_TRUE(Trash().moveToTrash(desktop / "x"));
+    EXPECT_EQ(readAll(elsewhere + "/files/x"), "1");
+    EXPECT_EQ(pathLine(infoOf(elsewhere, "x")), desktop / "x");
+}
+
 TEST(Trash, FailsWithoutATraceWhenTheEntryIsGone) {
     TempDesktop desktop;
     EXPECT_FALSE(Trash().moveToTrash(desktop / "missing"));
