@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,6 +25,13 @@ TEST(Cleanup, CutoffIsWholeDaysOfSecondsBeforeNow) {
               1'800'000'000 - 30 * day);
     EXPECT_EQ(LoadEngineTestHook::cleanupCutoff(0, now), now);
     EXPECT_EQ(LoadEngineTestHook::cleanupCutoff(-1, now).toSecsSinceEpoch(), 1'800'000'000 + day);
+    // The extreme day counts still give valid instants on the right side.
+    const QDateTime farPast = LoadEngineTestHook::cleanupCutoff(INT_MAX, now);
+    EXPECT_TRUE(farPast.isValid());
+    EXPECT_LT(farPast, QDateTime::fromSecsSinceEpoch(-5'000'000 * 365 * day));
+    const QDateTime farFuture = LoadEngineTestHook::cleanupCutoff(INT_MIN, now);
+    EXPECT_TRUE(farFuture.isValid());
+    EXPECT_GT(farFuture, QDateTime::fromSecsSinceEpoch(5'000'000 * 365 * day));
 }
 
 TEST(Cleanup, WithNothingScannedTrashesNothingAndStillScans) {
