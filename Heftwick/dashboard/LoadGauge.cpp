@@ -8,6 +8,7 @@
 #include <QConicalGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 #include <vector>
 
 namespace {
@@ -24,13 +25,26 @@ constexpr int minTotalPixels = 10;
 QFont totalFont() {
     return TextStyles::font(26, QFont::Black, FontDesign::rounded);
 }
-// The total keeps its size unless it would run into the ring; then it
-// shrinks until it fits inside.
-QFont totalFontWithin(const QString& text, qreal maxWidth) {
+// The widest a line may be inside a circle of a radius when its ink runs
+// from top to bottom (measured from the circle's centre, downwards).
+qreal chordWidth(qreal radius, qreal top, qreal bottom) {
+    const qreal distance = qMax(qAbs(top), qAbs(bottom));
+    return distance < radius ? 2 * qSqrt(radius * radius - distance * distance) : 0;
+}
+// The total keeps its size unless it would come closer to the ring than the
+// clearance; then it takes the largest size that fits, centred on the line
+// laid out for the full size (top and height relative to the ring's centre).
+QFont totalFontWithin(const QString& text, qreal lineTop, qreal lineHeight, qreal radius) {
     QFont font = totalFont();
-    const qreal advance = QFontMetricsF(font).horizontalAdvance(text);
-    if (maxWidth > 0 && advance > maxWidth)
-        font.setPixelSize(qMax(minTotalPixels, int(font.pixelSize() * maxWidth / advance)));
+    for (int pixels = font.pixelSize(); pixels > minTotalPixels; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetricsF metrics(font);
+        const qreal baseline = lineTop + (lineHeight - metrics.height()) / 2 + metrics.ascent();
+        if (metrics.horizontalAdvance(text) <=
+            chordWidth(radius, baseline - metrics.capHeight(), baseline + metrics.descent()))
+            return font;
+    }
+    font.setPixelSize(minTotalPixels);
     return font;
 }
 QFont countFont() {
@@ -206,8 +220,10 @@ void LoadGauge::paintCentre(QPainter& painter, const QRectF& ring) const {
     const QString totalText = formatBytes(m_total);
     const QString countText = QStringLiteral("%1 items").arg(m_count);
     const QString captionText = m_status.rawValue().toUpper();
-    const QFont total = totalFontWithin(totalText, ring.width() - strokeWidth - 2 * textClearance);
-    const QFontMetricsF totalMetrics(total);
+    // The column is laid out for the total at its full size; a total that
+    // would come closer to the ring than the clearance is drawn smaller,
+    // centred on the same line.
+    const QFontMetricsF totalMetrics(totalFont());
     const QFontMetricsF countMetrics(countFont());
     const QFontMetricsF captionMetrics(captionFont());
     const QSizeF caption(captionPadding.left() + dotSize + captionGap +
@@ -216,6 +232,8 @@ void LoadGauge::paintCentre(QPainter& painter, const QRectF& ring) const {
     const qreal columnHeight =
         totalMetrics.height() + lineGap + countMetrics.height() + lineGap + caption.height();
     qreal y = (height() - columnHeight) / 2;
+    const QFont total = totalFontWithin(totalText, y - ring.center().y(), totalMetrics.height(),
+                                        ring.width() / 2 - strokeWidth / 2 - textClearance);
 
     const QColor text = palette().color(QPalette::WindowText);
     painter.setFont(total);
