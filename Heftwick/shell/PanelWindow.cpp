@@ -25,6 +25,9 @@ PanelWindow::PanelWindow(QWidget* content) : QWidget(nullptr, Qt::Popup | Qt::Fr
     setPalette(Palette::darkPanelPalette());
     setAutoFillBackground(true);
     setAccessibleName("Pilewatch load panel");
+    // Takes the keyboard itself when it opens (not by Tab), so that nothing
+    // is pressed by accident and a screen reader announces the panel.
+    setFocusPolicy(Qt::ClickFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
@@ -49,6 +52,10 @@ void PanelWindow::popUp(const QRect& anchor) {
     show();
     raise();
     activateWindow();
+    // Qt hands a popup the keyboard but focuses nothing in it the first time;
+    // later openings return to the control that had the focus.
+    if (!focusWidget())
+        setFocus(Qt::PopupFocusReason);
 }
 
 void PanelWindow::toggle(const QRect& anchor) {

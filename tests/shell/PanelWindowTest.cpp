@@ -79,18 +79,30 @@ TEST_F(PanelWindowTest, IsAFramelessDarkPopupOf380By540) {
     hiDpi.save(screenshotPath("panel@2x.png"));
 }
 
-TEST_F(PanelWindowTest, EscapeClosesItAndItOpensAgainWithTheSameContent) {
+TEST_F(PanelWindowTest, TakesTheKeyboardOnOpeningAndEscapeClosesItWithItsContentKept) {
     PanelWindow& panel = *delegate.popover();
     panel.toggle(trayIcon);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    // The panel itself has the focus, not a tile that Space would press.
+    EXPECT_EQ(QApplication::focusWidget(), &panel);
+    // Tab reaches the first tile (past the scrolled page, which arrow keys scroll).
+    QWidget* tile = nullptr;
+    for (int step = 0; step < 3 && !tile; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_TRUE(panel.isAncestorOf(focus));
+        if (focus->accessibleName() == "Old Files")
+            tile = focus;
+    }
+    ASSERT_NE(tile, nullptr);
     const QObjectList content = panel.children();
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus ? focus : &panel, Qt::Key_Escape);
+    QTest::keyClick(tile, Qt::Key_Escape);
     EXPECT_FALSE(panel.isVisible());
 
     panel.toggle(trayIcon);
     EXPECT_TRUE(panel.isVisible());
     EXPECT_EQ(panel.children(), content);
+    EXPECT_EQ(QApplication::focusWidget(), tile);
     panel.toggle(trayIcon);
     EXPECT_FALSE(panel.isVisible());
 }
