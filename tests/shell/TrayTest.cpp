@@ -3,6 +3,7 @@
 // closes the panel when activated the way a tray host does on a click.
 #include "HeftwickApp.h"
 #include "TestEnvironment.h"
+#include "WatcherProcess.h"
 #include "shell/MainWindowView.h"
 #include "shell/Palette.h"
 #include "shell/PanelWindow.h"
@@ -10,11 +11,8 @@
 #include "shell/TrayHostWatcher.h"
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusPendingCall>
 #include <QDir>
 #include <QMenu>
-#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -22,52 +20,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-
-// The watcher runs as a separate process (StatusNotifierWatcherStub.cpp), so
-// the app's blocking calls to it never wait on this thread.
-class WatcherProcess {
-public:
-    struct Item {
-        QString service;
-        QString path;
-    };
-
-    WatcherProcess() { m_process.start(STATUS_NOTIFIER_WATCHER_STUB, {}); }
-    ~WatcherProcess() {
-        m_process.closeWriteChannel(); // the stub exits when its input closes
-        if (!m_process.waitForFinished(3000))
-            m_process.kill();
-        m_process.waitForFinished();
-    }
-
-    bool ready() { return nextLine() == "ready"; }
-    // The next item that registers.
-    std::optional<Item> nextItem() {
-        const QStringList words = nextLine().split(' ');
-        if (words.size() != 3 || words[0] != "item")
-            return std::nullopt;
-        return Item{words[1], words[2]};
-    }
-
-private:
-    QString nextLine() {
-        if (!waitUntil([&] { return m_process.canReadLine(); }))
-            return {};
-        return QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-
-    QProcess m_process;
-};
-
-// Calls Activate(x, y) on the item as a tray host does on a left click,
-// without blocking: the item is served by this very thread.
-bool activate(const WatcherProcess::Item& item) {
-    QDBusMessage call = QDBusMessage::createMethodCall(item.service, item.path,
-                                                       "org.kde.StatusNotifierItem", "Activate");
-    call << 640 << 12;
-    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
-    return waitUntil([&] { return pending.isFinished(); }) && !pending.isError();
-}
 
 // Lets queued work run for a while when nothing in particular is awaited.
 void settle() {
