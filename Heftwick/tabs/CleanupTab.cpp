@@ -6,6 +6,7 @@
 #include "shell/Palette.h"
 #include "shell/TextStyles.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,6 +16,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+constexpr int alertMinimumWidth = 360;
 
 // A tinted card with its column of elements, 12 points apart.
 QVBoxLayout* cardColumn(TintedCard* card) {
@@ -83,6 +86,11 @@ QWidget* CleanupTab::buildCleanupCard() {
     m_slider->setAccessibleName(QStringLiteral("Age threshold"));
     connect(m_slider, &QSlider::valueChanged, this, &CleanupTab::showThreshold);
     auto* sliderRow = new QHBoxLayout;
+    // The slider's caption leads the row; as its buddy it also names it for screen readers.
+    auto* caption = new QLabel(QStringLiteral("Age threshold"));
+    caption->setFont(TextStyles::font(TextStyle::body));
+    caption->setBuddy(m_slider);
+    sliderRow->addWidget(caption);
     const QFont endFont = TextStyles::font(TextStyle::caption);
     sliderRow->addWidget(PageParts::secondaryLabel(QStringLiteral("7d"), endFont));
     sliderRow->addWidget(m_slider, 1);
@@ -146,8 +154,9 @@ void CleanupTab::confirmCleanup() {
     if (m_confirmation)
         return;
     const QString title = QStringLiteral("Confirm Cleanup");
-    auto* box = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::NoButton, this);
-    box->setTextFormat(Qt::PlainText);
+    // The title in bold over the plain message, as an alert sets it apart.
+    auto* box = new QMessageBox(QMessageBox::Warning, title, "<b>" + title + "</b>",
+                                QMessageBox::NoButton, this);
     box->setInformativeText(QStringLiteral("This will move files older than ") +
                             QString::number(m_slider->value()) +
                             QStringLiteral(" days to Trash. Continue?"));
@@ -157,6 +166,11 @@ void CleanupTab::confirmCleanup() {
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // Without a floor the box is only as wide as its short title, and the
+    // message wraps into a narrow column.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(alertMinimumWidth, 0, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
     connect(box, &QMessageBox::buttonClicked, this, [this, move](QAbstractButton* clicked) {
         if (clicked == move)
             m_engine.cleanOldFiles(m_slider->value());

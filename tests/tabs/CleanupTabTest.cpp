@@ -3,6 +3,7 @@
 #include "TabTestSupport.h"
 #include "shell/Palette.h"
 
+#include <QAccessible>
 #include <QDate>
 #include <QMessageBox>
 #include <QPushButton>
@@ -55,6 +56,9 @@ TEST(CleanupTab, ShowsItsTextsAndStartsAtThirtyDays) {
         EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
     EXPECT_EQ(slider(&tab)->value(), 30);
     EXPECT_EQ(slider(&tab)->accessibleName(), "Age threshold");
+    const QLabel* caption = visibleLabel(&tab, "Age threshold");
+    ASSERT_NE(caption, nullptr) << "the slider's caption is shown, not only spoken";
+    EXPECT_EQ(caption->buddy(), slider(&tab));
     EXPECT_EQ(confirmation(&tab), nullptr);
     saveScreenshots(&window.window(), "cleanup");
 }
@@ -112,8 +116,18 @@ TEST(CleanupTab, ConfirmationNamesTheThresholdAndCancelMovesNothing) {
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isModal());
     EXPECT_EQ(box->windowTitle(), "Confirm Cleanup");
+    const QLabel* title = visibleLabel(box, "<b>Confirm Cleanup</b>");
+    ASSERT_NE(title, nullptr) << "the title stands over the message in the box";
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(const_cast<QLabel*>(title))->text(QAccessible::Name),
+        "Confirm Cleanup");
     EXPECT_EQ(box->informativeText(),
               "This will move files older than 30 days to Trash. Continue?");
+    const QLabel* message = visibleLabel(box, box->informativeText());
+    ASSERT_NE(message, nullptr);
+    EXPECT_GE(message->width(), message->fontMetrics().horizontalAdvance(message->text()) / 2)
+        << "the message takes two lines at most, not a narrow column";
+    saveScreenshots(box, "cleanup-confirmation");
     QStringList buttons;
     for (QAbstractButton* b : box->buttons())
         buttons.append(b->text());
