@@ -37,6 +37,24 @@ QIcon helpIcon(const QColor& color) {
     return icon;
 }
 
+// A hairline around the help page, so the page stands apart from the window
+// under it in a dark palette too (the popup window has no frame of its own).
+class PopupEdge : public QWidget {
+public:
+    explicit PopupEdge(QWidget* popup) : QWidget(popup) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(popup->rect());
+        raise();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(QPen(Palette::withOpacity(palette().color(QPalette::WindowText), 0.2), 1));
+        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+};
+
 // One of the lines under the action tiles: a bold caption over a description.
 QLayout* actionDescription(const QString& title, const QString& description) {
     auto* column = new QVBoxLayout;
@@ -75,9 +93,13 @@ DashboardTab::DashboardTab(LoadEngine& engine, QWidget* parent)
 
 QWidget* DashboardTab::buildHeader() {
     m_helpButton = new QToolButton;
-    m_helpButton->setAutoRaise(true);
     m_helpButton->setCheckable(true);
-    m_helpButton->setFocusPolicy(Qt::StrongFocus);
+    m_helpButton->setFocusPolicy(Qt::TabFocus);
+    // A bare symbol: no bezel when hovered, pressed or open; a ring only
+    // while the keyboard is on it.
+    m_helpButton->setStyleSheet(QStringLiteral(
+        "QToolButton { border: 1px solid transparent; border-radius: 4px; background: none; }"
+        "QToolButton:focus { border-color: palette(highlight); }"));
     m_helpButton->setIcon(helpIcon(Palette::accent(Palette::appearanceOf(palette()))));
     m_helpButton->setIconSize(QSize(helpGlyphSize, helpGlyphSize));
     m_helpButton->setAccessibleName(QStringLiteral("Help"));
@@ -187,6 +209,7 @@ void DashboardTab::showHelp(bool open) {
     m_help->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
     m_help->setAttribute(Qt::WA_DeleteOnClose);
     m_help->installEventFilter(this);
+    new PopupEdge(m_help);
     placeHelp();
     m_help->show();
 }

@@ -79,14 +79,15 @@ QPushButton* prominentButton(const QString& text, const QColor& tint, QWidget* p
     auto* button = new QPushButton(text, parent);
     button->setFont(TextStyles::font(13, QFont::Medium));
     button->setAutoDefault(false);
-    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: white;"
-                                         " border: 2px solid transparent; border-radius: 6px;"
-                                         " padding: 4px 12px; }"
-                                         "QPushButton:hover { background-color: %2; }"
-                                         "QPushButton:pressed { background-color: %3; }"
-                                         "QPushButton:focus { border-color: %4; }")
-                              .arg(tint.name(), tint.lighter(110).name(), tint.darker(120).name(),
-                                   QStringLiteral("white")));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: white;"
+                       " border: 2px solid transparent; border-radius: 6px; outline: none;"
+                       " padding: 4px 12px; }"
+                       "QPushButton:hover { background-color: %2; }"
+                       "QPushButton:pressed { background-color: %3; }"
+                       "QPushButton:focus { border-color: %4; }")
+            .arg(tint.name(), tint.lighter(110).name(), tint.darker(120).name(),
+                 QStringLiteral("white")));
     return button;
 }
 

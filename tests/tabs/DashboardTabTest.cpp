@@ -201,6 +201,30 @@ TEST_F(DashboardHelp, ClickingTheButtonWhileOpenClosesItForGood) {
     EXPECT_FALSE(button->isChecked());
 }
 
+// The help button is a bare symbol: open or not, it draws nothing around it.
+TEST_F(DashboardHelp, ButtonDrawsNoBezelWhileTheHelpPageIsOpen) {
+    const QImage closed = button->grab().toImage();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_NE(openHelp(tab.get()), nullptr);
+    ASSERT_TRUE(button->isChecked());
+    EXPECT_EQ(button->grab().toImage(), closed);
+}
+
+TEST(DashboardHelpPage, StandsApartFromADarkWindowByItsEdge) {
+    ScopedPalette dark(Palette::darkPanelPalette());
+    FakeDesktop desktop;
+    DashboardTab tab(desktop.engine());
+    MinimumWindow window(&tab);
+    QTest::mouseClick(helpButton(&tab), Qt::LeftButton);
+    HelpPopover* help = openHelp(&tab);
+    ASSERT_NE(help, nullptr);
+    const QImage page = help->grab().toImage();
+    const QColor inside = page.pixelColor(page.width() / 2, page.height() - 3);
+    const QColor edge = page.pixelColor(page.width() / 2, page.height() - 1);
+    EXPECT_GT(qGray(edge.rgb()) - qGray(inside.rgb()), 20) << "a light hairline on a dark page";
+    saveScreenshots(help, "dashboard-help-dark");
+}
+
 TEST_F(DashboardHelp, KeyboardOpensAndEscapeCloses) {
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Space);
