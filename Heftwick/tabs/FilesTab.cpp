@@ -73,7 +73,8 @@ public:
         const QRect nameRect(textLeft, area.top(), textWidth, nameMetrics.height());
         painter->setFont(nameFont());
         painter->setPen(option.palette.color(QPalette::Text));
-        painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+        // A Linux file name may hold line breaks and tabs: one line all the same.
+        painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                           nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
                                                  Qt::ElideMiddle, textWidth));
         painter->setFont(kindFont());

@@ -92,6 +92,21 @@ TEST_F(FilesTabTest, ScreenReadersHearEachRowAsNameKindAndSize) {
     EXPECT_TRUE(spoken.contains("Projects, Folder, " + formatBytes(engine.topItems()[0].size)));
 }
 
+QImage listImage(FakeEngine& engine, const QWidget& tab, const QString& name) {
+    LoadEngine::Snapshot snapshot;
+    snapshot.topItems.append(LoadEngine::FileItem("/d/x", name, 1000, false, {}));
+    engine.publish(snapshot);
+    settleLayouts();
+    return tab.findChild<QListWidget*>()->viewport()->grab().toImage();
+}
+
+TEST_F(FilesTabTest, ANameWithLineBreaksStaysOnOneLine) {
+    FilesTab tab(engine);
+    MinimumWindow window(&tab);
+    EXPECT_EQ(listImage(engine, tab, "first\nsecond\tthird"),
+              listImage(engine, tab, "first second third"));
+}
+
 TEST_F(FilesTabTest, EachPublicationReplacesAllRows) {
     FilesTab tab(engine);
     engine.publish(fullSnapshot(totalFor(LoadEngine::LoadStatus::critical)));
