@@ -2,10 +2,17 @@
 #include "shell/MainWindowView.h"
 #include "shell/Palette.h"
 #include "shell/Sidebar.h"
+#include "tabs/CleanupTab.h"
+#include "tabs/DashboardTab.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +57,48 @@ TEST(TabsInMainWindow, EveryTabShowsItsWholeTextAtBothWindowSizesInBothPalettes)
             }
         }
     }
+}
+
+void expectOnlyOpenWindow(const QWidget& view) {
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible() && window != &view)
+            << window->metaObject()->className() << " outlived its tab";
+}
+
+// Leaving a tab discards what the user set on it: the Cleanup threshold and
+// its open confirmation, the Dashboard's open help page.
+TEST(TabsInMainWindow, SwitchingAwayAndBackStartsEachTabAfresh) {
+    FakeDesktop desktop;
+    MainWindowView view(desktop.engine());
+    view.show();
+    settleLayouts();
+
+    view.sidebar()->setSelectedTab(2);
+    auto* cleanup = qobject_cast<CleanupTab*>(view.currentTab());
+    ASSERT_NE(cleanup, nullptr);
+    cleanup->findChild<QSlider*>()->setValue(12);
+    for (QPushButton* button : cleanup->findChildren<QPushButton*>())
+        if (button->text() == "Move Old Files to Trash")
+            button->click();
+    ASSERT_NE(cleanup->findChild<QMessageBox*>(), nullptr);
+    view.sidebar()->setSelectedTab(1);
+    expectOnlyOpenWindow(view);
+    view.sidebar()->setSelectedTab(2);
+    cleanup = qobject_cast<CleanupTab*>(view.currentTab());
+    ASSERT_NE(cleanup, nullptr);
+    EXPECT_EQ(cleanup->findChild<QSlider*>()->value(), 30);
+    EXPECT_NE(visibleLabel(cleanup, "30 days"), nullptr);
+    EXPECT_EQ(cleanup->findChild<QMessageBox*>(), nullptr);
+
+    view.sidebar()->setSelectedTab(0);
+    auto* help = view.currentTab()->findChild<QToolButton*>();
+    ASSERT_NE(help, nullptr);
+    QTest::mouseClick(help, Qt::LeftButton);
+    ASSERT_TRUE(help->isChecked());
+    view.sidebar()->setSelectedTab(1);
+    view.sidebar()->setSelectedTab(0);
+    EXPECT_FALSE(view.currentTab()->findChild<QToolButton*>()->isChecked());
+    expectOnlyOpenWindow(view);
 }
 
 } // namespace
