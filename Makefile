@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS ?= 2
 
-.PHONY: all deps configure build run run-xvfb test bench format clean
+.PHONY: all deps configure build app run run-xvfb test bench format clean
 
 all: build
 
@@ -10,17 +10,21 @@ deps:
 	@scripts/install-deps.sh
 
 $(BUILD_DIR)/build.ninja: CMakeLists.txt CMakePresets.json
-	cmake --preset default
+	cmake --preset default -B $(BUILD_DIR)
 
 configure: deps $(BUILD_DIR)/build.ninja
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# Only the executable: starting the app needs none of the tests.
+app: configure
+	cmake --build $(BUILD_DIR) --target pilewatch -j $(JOBS)
+
+run: app
 	@scripts/run-app.sh $(BUILD_DIR)/Heftwick/pilewatch
 
-run-xvfb: build
+run-xvfb: app
 	@scripts/run-app.sh --xvfb $(BUILD_DIR)/Heftwick/pilewatch
 
 test: build
