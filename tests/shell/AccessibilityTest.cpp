@@ -1,12 +1,12 @@
 // What a screen reader hears: the real pilewatch executable runs on a private
 // X server and session bus with Qt's AT-SPI bridge on, and a separate process
 // reads its windows over AT-SPI with pyatspi, as Orca would.
+#include "SampleDesktop.h"
 #include "TestEnvironment.h"
 #include "WatcherProcess.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <memory>
@@ -104,11 +104,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(waitUntil(accessibilityBusUp, 10000))
             << "no accessibility bus (" << AT_SPI_BUS_LAUNCHER << ")";
-        const QByteArray desktop = home.homeBytes() + "/Desktop";
-        ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(desktop)));
-        makeSparseFile(desktop + "/holiday.mov", 2'400'000'000);
-        makeSparseFile(desktop + "/report.pdf", 12'000'000);
-        writeFile(desktop + "/notes.txt", "notes");
+        ASSERT_TRUE(putSampleDesktop(home));
     }
 
     // Starts the app in the temporary home with its AT-SPI bridge on.
@@ -124,7 +120,6 @@ protected:
                            << app.output().toStdString();
     }
 
-    // 2.41 GB in three items is a moderate load.
     const QString gaugeName = QStringLiteral("Desktop load: 2.41 GB, 3 items, Moderate");
     ScopedHome home;
 

@@ -1,11 +1,11 @@
 #include "shell/PanelWindow.h"
 
 #include "HeftwickApp.h"
+#include "SampleDesktop.h"
 #include "TestEnvironment.h"
 #include "shell/Palette.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -41,11 +41,7 @@ TEST(PanelPlacement, StaysOnTheScreenNearItsEdgesAndCorners) {
 class PanelWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QByteArray desktop = home.homeBytes() + "/Desktop";
-        ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(desktop)));
-        makeSparseFile(desktop + "/holiday.mov", 2'400'000'000);
-        makeSparseFile(desktop + "/report.pdf", 12'000'000);
-        writeFile(desktop + "/notes.txt", "notes");
+        ASSERT_TRUE(putSampleDesktop(home));
         delegate.applicationDidFinishLaunching();
         ASSERT_NE(delegate.popover(), nullptr);
         ASSERT_TRUE(waitUntil([&] { return delegate.engine().fileCount() == 3; }));

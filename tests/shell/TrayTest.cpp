@@ -2,6 +2,7 @@
 // icon, registered with a StatusNotifierWatcher of the test's own, opens and
 // closes the panel when activated the way a tray host does on a click.
 #include "HeftwickApp.h"
+#include "SampleDesktop.h"
 #include "TestEnvironment.h"
 #include "WatcherProcess.h"
 #include "shell/MainWindowView.h"
@@ -11,7 +12,6 @@
 #include "shell/TrayHostWatcher.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -24,14 +24,6 @@ namespace {
 // Lets queued work run for a while when nothing in particular is awaited.
 void settle() {
     waitUntil([] { return false; }, 300);
-}
-
-void putFilesOnTheDesktop(const ScopedHome& home) {
-    const QByteArray desktop = home.homeBytes() + "/Desktop";
-    ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(desktop)));
-    makeSparseFile(desktop + "/holiday.mov", 5'600'000'000);
-    makeSparseFile(desktop + "/backup.zip", 1'300'000'000);
-    writeFile(desktop + "/notes.txt", "notes");
 }
 
 // First in this process on purpose: Qt decides its tray path once, so this
@@ -62,7 +54,7 @@ TEST(TrayApp, ActivatingTheRegisteredItemOpensThePanelAndActivatingAgainClosesIt
     WatcherProcess watcher;
     ASSERT_TRUE(watcher.ready());
     ScopedHome home;
-    putFilesOnTheDesktop(home);
+    ASSERT_TRUE(putSampleDesktop(home));
     PilewatchApp app;
     app.launch();
     const std::optional<WatcherProcess::Item> item = watcher.nextItem();
