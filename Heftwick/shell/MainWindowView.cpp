@@ -6,10 +6,9 @@
 #include "tabs/FilesTab.h"
 
 #include <QSplitter>
-#include <QVBoxLayout>
 
 MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
-    : QWidget(parent), m_engine(engine), m_sidebar(new Sidebar),
+    : QMainWindow(parent), m_engine(engine), m_sidebar(new Sidebar),
       m_splitter(new QSplitter(Qt::Horizontal)) {
     setMinimumSize(minimumContentSize);
     m_sidebar->setMinimumWidth(minimumSidebarWidth);
@@ -18,9 +17,7 @@ MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
     m_splitter->setChildrenCollapsible(false);
     m_splitter->addWidget(m_sidebar);
     m_splitter->setStretchFactor(0, 0);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_splitter);
+    setCentralWidget(m_splitter);
 
     showTab(0);
     m_splitter->setStretchFactor(1, 1);

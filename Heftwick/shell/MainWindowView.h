@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
 
 class LoadEngine;
 class QSplitter;
@@ -8,7 +8,8 @@ class Sidebar;
 
 // The main window's content: the sidebar beside the tab it selects. Only the
 // shown tab exists; switching away deletes it, discarding its view-local state.
-class MainWindowView : public QWidget {
+// A main window, so that screen readers meet it as the app's frame.
+class MainWindowView : public QMainWindow {
     Q_OBJECT
 
 public:

@@ -54,6 +54,8 @@ TEST_F(MainWindowTest, OpensAt800By600OnTheDashboard) {
     EXPECT_EQ(window.minimumSize(), QSize(700, 500));
     EXPECT_EQ(window.windowTitle(), "Pilewatch");
     EXPECT_EQ(window.accessibleName(), "Pilewatch");
+    // A frame to screen readers, not an anonymous filler.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
     EXPECT_FALSE(window.windowFlags() & Qt::FramelessWindowHint);
     expectShown(0, "Dashboard");
     EXPECT_TRUE(row("Dashboard")->isSelected());
