@@ -17,7 +17,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin dbus-x11 gnome-keyring libsecret-tools trash-cli
-  at-spi2-core python3-pyatspi
+  at-spi2-core python3-pyatspi trayer
 )
 
 missing=()

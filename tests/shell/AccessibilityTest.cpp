@@ -1,6 +1,7 @@
 // What a screen reader hears: the real pilewatch executable runs on a private
 // X server and session bus with Qt's AT-SPI bridge on, and a separate process
 // reads its windows over AT-SPI with pyatspi, as Orca would.
+#include "ChildProcess.h"
 #include "SampleDesktop.h"
 #include "TestEnvironment.h"
 #include "WatcherProcess.h"
@@ -16,36 +17,6 @@ namespace {
 
 const QString accessibilityBus = QStringLiteral("org.a11y.Bus");
 constexpr int readTimeoutSeconds = 30;
-
-// A child process that is stopped, politely first, when the object goes.
-class ChildProcess {
-public:
-    ChildProcess(
-        const QString& program, const QStringList& arguments,
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.setProcessEnvironment(environment);
-        m_process.start(program, arguments);
-        m_process.waitForStarted();
-    }
-    ~ChildProcess() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-
-    bool running() const { return m_process.state() == QProcess::Running; }
-    qint64 pid() const { return m_process.processId(); }
-    // Everything it printed so far.
-    QString output() { return QString::fromLocal8Bit(m_process.readAll()); }
-
-private:
-    QProcess m_process;
-};
 
 bool accessibilityBusUp() {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(accessibilityBus);
