@@ -27,6 +27,9 @@ QThreadPool* scanPool() {
         p->setThreadPriority(QThread::LowPriority);
         // Room for two overlapping scans, each with one folder-sizing helper.
         p->setMaxThreadCount(4);
+        // A scan still running when the application object goes away finishes
+        // first, so it never hands its result to a half-destroyed application.
+        qAddPostRoutine([] { scanPool()->waitForDone(); });
         return p;
     }();
     return pool;
