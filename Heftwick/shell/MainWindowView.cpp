@@ -33,10 +33,14 @@ void MainWindowView::showTab(int index) {
     // Screen readers name the page after the destination that shows it.
     tab->setAccessibleName(
         Sidebar::destinations().value(index, Sidebar::destinations().first()).title);
-    if (m_currentTab)
+    if (m_currentTab) {
+        // The new tab takes the old one's place at the width the user left.
+        const QList<int> sizes = m_splitter->sizes();
         delete m_splitter->replaceWidget(1, tab);
-    else
+        m_splitter->setSizes(sizes);
+    } else {
         m_splitter->addWidget(tab);
+    }
     m_currentTab = tab;
 }
 

@@ -93,6 +93,15 @@ TEST_F(MainWindowTest, SelectingARowShowsItsTabAndDiscardsThePreviousOne) {
     EXPECT_EQ(window.currentTab(), previous.data());
 }
 
+TEST_F(MainWindowTest, SwitchingTabsKeepsTheSidebarWidth) {
+    const int width = sidebar.width();
+    for (const char* title : {"Files", "Cleanup", "Dashboard"}) {
+        click(title);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(sidebar.width(), width) << "after showing " << title;
+    }
+}
+
 TEST_F(MainWindowTest, ArrowKeysMoveTheSelectionOverTheSectionHeaders) {
     sidebar.setFocus();
     const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Down, 1}, {Qt::Key_Down, 2},
