@@ -1,122 +1,163 @@
+#include "LoadEngine.h"
+
+#include "DesktopScanner.h"
 #include "EngineTestSupport.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <gtest/gtest.h>
+#include <QDate>
+#include <climits>
+#include <optional>
+
+// Reaches the engine's private steps so tests can order scan results and fix
+// the cleanup cutoff.
+class LoadEngineTestHook {
+public:
+    static quint64 beginScan(LoadEngine& engine) { return engine.beginScan(); }
+    static void deliver(LoadEngine& engine, quint64 scanNumber, ScanOutcome outcome) {
+        engine.deliver(scanNumber, std::move(outcome));
+    }
+    static QDateTime cleanupCutoff(int days, const QDateTime& now) {
+        return LoadEngine::cleanupCutoff(days, now);
+    }
+    static void trashItemsModifiedBefore(LoadEngine& engine, const QDateTime& cutoff) {
+        engine.trashItemsModifiedBefore(cutoff);
+    }
+};
 
 namespace {
 
+// Counts the engine's publications and failures while alive.
+struct EngineWatch : QObject {
+    explicit EngineWatch(LoadEngine& engine) {
+        connect(&engine, &LoadEngine::stateChanged, this, [this] { ++published; });
+        connect(&engine, &LoadEngine::scanFailed, this, [this] { ++failed; });
+    }
+    int published = 0;
+    int failed = 0;
+};
+
+// Runs an operation that ends with a scan (by default a plain scan) and waits
+// for it; true when exactly that scan was published.
+bool scanAndWait(LoadEngine& engine, const std::function<void()>& operation = {}) {
+    const EngineWatch watch(engine);
+    operation ? operation() : engine.scan();
+    return waitUntil([&] { return watch.published + watch.failed > 0; }, 20000) &&
+           watch.published == 1;
+}
+
+// The top item of that name; a test failure when there is none.
+const LoadEngine::FileItem& findItem(const LoadEngine& engine, const QByteArray& rawName) {
+    static const LoadEngine::FileItem missing({}, {}, -1, false, {});
+    for (const auto& item : engine.topItems())
+        if (item.rawName() == rawName)
+            return item;
+    ADD_FAILURE() << "no top item named " << rawName.toHex().constData();
+    return missing;
+}
+
+std::optional<qint64> categoryBytes(const LoadEngine& engine, const QString& name) {
+    for (const auto& category : engine.categoryBreakdown())
+        if (category.name == name)
+            return category.bytes;
+    return std::nullopt;
+}
+
+using Status = LoadEngine::LoadStatus;
 constexpr qint64 GiB = 1024LL * 1024 * 1024;
 
-// --- Load model -------------------------------------------------------------
-
 TEST(LoadModel, StatusChangesExactlyAtTheByteBoundaries) {
-    const auto statusOf = [](qint64 bytes) {
-        return LoadEngine::statusFor(LoadEngine::loadFraction(bytes)).value();
-    };
-    EXPECT_EQ(statusOf(0), LoadEngine::LoadStatus::light);
-    EXPECT_EQ(statusOf(1 * GiB - 1), LoadEngine::LoadStatus::light);
-    EXPECT_EQ(statusOf(1 * GiB), LoadEngine::LoadStatus::moderate);
-    EXPECT_EQ(statusOf(4 * GiB - 1), LoadEngine::LoadStatus::moderate);
-    EXPECT_EQ(statusOf(4 * GiB), LoadEngine::LoadStatus::heavy);
-    EXPECT_EQ(statusOf(7 * GiB - 1), LoadEngine::LoadStatus::heavy);
-    EXPECT_EQ(statusOf(7 * GiB), LoadEngine::LoadStatus::critical);
+    const std::pair<qint64, Status::Case> cases[] = {
+        {0, Status::light},          {GiB - 1, Status::light},     {GiB, Status::moderate},
+        {4 * GiB, Status::heavy},    {7 * GiB - 1, Status::heavy}, {7 * GiB, Status::critical},
+        {20 * GiB, Status::critical}};
+    for (const auto& [bytes, status] : cases) {
+        SCOPED_TRACE(bytes);
+        EXPECT_EQ(LoadEngine::statusFor(LoadEngine::loadFraction(bytes)).value(), status);
+        EXPECT_EQ(Status::fromRawValue(Status(status).rawValue())->value(), status);
+    }
     EXPECT_EQ(LoadEngine::loadFraction(20 * GiB), 1.0);
-    EXPECT_EQ(statusOf(20 * GiB), LoadEngine::LoadStatus::critical);
-    EXPECT_DOUBLE_EQ(LoadEngine::loadFraction(5 * GiB), 0.5);
-}
-
-TEST(LoadModel, StatusRawValuesIconsAndColors) {
-    using S = LoadEngine::LoadStatus;
-    for (const S::Case c : {S::light, S::moderate, S::heavy, S::critical})
-        EXPECT_EQ(S::fromRawValue(S(c).rawValue())->value(), c);
-    EXPECT_FALSE(S::fromRawValue("light").has_value());
-    EXPECT_FALSE(S::fromRawValue("").has_value());
-    EXPECT_EQ(S(S::heavy).icon(), "folder.badge.plus");
-    EXPECT_EQ(S(S::critical).icon(), "exclamationmark.triangle.fill");
-    EXPECT_EQ(S(S::light).color(), NamedColor::green);
-    EXPECT_EQ(S(S::critical).color(), NamedColor::red);
-}
-
-TEST(LoadModel, CategoryRulesAndColors) {
-    EXPECT_EQ(LoadEngine::category("png", true), "Folders");
-    EXPECT_EQ(LoadEngine::category("jpg", false), "Images");
-    EXPECT_EQ(LoadEngine::category("JPG", false), "Other"); // callers lower-case first
-    EXPECT_EQ(LoadEngine::category("gz", false), "Archives");
-    EXPECT_EQ(LoadEngine::category("app", false), "Apps");
-    EXPECT_EQ(LoadEngine::category("", false), "Other");
-    EXPECT_EQ(LoadEngine::catColor("Folders"), NamedColor::yellow);
-    EXPECT_EQ(LoadEngine::catColor("Audio"), NamedColor::cyan);
+    EXPECT_FALSE(Status::fromRawValue("light").has_value());
+    EXPECT_FALSE(Status::fromRawValue("").has_value());
     EXPECT_EQ(LoadEngine::catColor("folders"), NamedColor::gray);
-    EXPECT_EQ(LoadEngine::catColor("Anything"), NamedColor::gray);
 }
 
-// --- Scanning ---------------------------------------------------------------
-
-TEST(Scan, EmptyDesktopPublishesTheInitialValuesOnce) {
+TEST(Scan, EmptyDesktopThenAMissingOneKeepsTheLastResult) {
     TempDesktop desktop;
     LoadEngine engine(desktop.path());
-    EngineWatch watch(engine);
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(watch.published, 1);
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.startMonitoring(); })); // scans at once
+    engine.stopMonitoring();
     EXPECT_EQ(engine.totalBytes(), 0);
     EXPECT_EQ(engine.fileCount(), 0);
     EXPECT_EQ(engine.loadPercent(), 0.0);
-    EXPECT_EQ(engine.status().value(), LoadEngine::LoadStatus::light);
-    EXPECT_TRUE(engine.topItems().isEmpty());
-    EXPECT_TRUE(engine.categoryBreakdown().isEmpty());
+    EXPECT_EQ(engine.status().value(), Status::light);
+    EXPECT_TRUE(engine.topItems().isEmpty() && engine.categoryBreakdown().isEmpty());
+    writeFile(desktop / "kept.txt", "123456");
+    ASSERT_TRUE(scanAndWait(engine));
+    ASSERT_EQ(::rename(desktop.path().constData(), (desktop.path() + "-moved").constData()), 0);
+    EngineWatch watch(engine);
+    engine.scan();
+    ASSERT_TRUE(waitUntil([&] { return watch.failed == 1; }));
+    EXPECT_EQ(watch.published, 0);
+    EXPECT_EQ(engine.totalBytes(), 6);
+    EXPECT_EQ(engine.fileCount(), 1);
 }
 
-TEST(Scan, SizesFoldersOneLevelDeepAndSkipsHiddenEntries) {
+// Folders one level deep, hidden entries, links and odd names on one Desktop.
+TEST(Scan, SizesEachEntryByItsOwnBytesOnly) {
     TempDesktop desktop;
-    const QByteArray folder = desktop / "Projects";
+    const QByteArray folder = desktop / "Projects", target = desktop.homeBytes() + "/elsewhere";
     makeDir(folder);
     writeFile(folder + "/notes", "abc");
     writeFile(folder + "/.hidden", "1234567"); // hidden inside a folder still counts
     makeDir(folder + "/sub");
-    makeDir(folder + "/sub/deeper");
-    makeSparseFile(folder + "/sub/deeper/huge.iso", 5 * GiB);
-    makeSparseFile(folder + "/sub/big.bin", 2 * GiB); // inside the subfolder: not counted
+    makeSparseFile(folder + "/sub/huge.iso", 5 * GiB);
     makeSparseFile(desktop / ".cache-file", 3 * GiB);
-    makeDir(desktop / ".hidden-folder");
-    writeFile(desktop / "plain.txt", "hello");
-
+    makeDir(target);
+    makeSparseFile(target + "/large.mkv", 3 * GiB);
+    makeLink(target, desktop / "shortcut");
+    makeLink("/nonexistent/file.mp4", desktop / "dangling.mp4");
+    const QByteArray latin1("caf\xe9 \xff.PDF"), newline("two\nlines%20.txt");
+    writeFile(desktop / latin1, "12345");
+    writeFile(desktop / newline, "123");
     LoadEngine engine(desktop.path());
     ASSERT_TRUE(scanAndWait(engine));
-    const qint64 folderSize = 3 + 7 + ownSize(folder + "/sub");
-    EXPECT_EQ(engine.fileCount(), 2);
-    EXPECT_EQ(engine.totalBytes(), folderSize + 5);
-    ASSERT_NE(findItem(engine, "Projects"), nullptr);
-    EXPECT_EQ(findItem(engine, "Projects")->size, folderSize);
-    EXPECT_TRUE(findItem(engine, "Projects")->isDirectory);
-    EXPECT_EQ(findItem(engine, ".cache-file"), nullptr);
-    EXPECT_EQ(engine.status().value(), LoadEngine::LoadStatus::light);
+    const qint64 folderSize = 3 + 7 + QFileInfo(QFile::decodeName(folder + "/sub")).size();
+    EXPECT_EQ(engine.fileCount(), 5);
+    EXPECT_EQ(engine.totalBytes(), folderSize + target.size() + 21 + 5 + 3);
+    EXPECT_EQ(findItem(engine, "Projects").size, folderSize);
+    EXPECT_EQ(categoryBytes(engine, "Folders"), folderSize);
+    EXPECT_FALSE(findItem(engine, "shortcut").isDirectory);
+    EXPECT_EQ(findItem(engine, "shortcut").size, target.size());
+    EXPECT_EQ(categoryBytes(engine, "Videos"), 21);
+    EXPECT_EQ(categoryBytes(engine, "Documents"), 8);
+    const auto& item = findItem(engine, latin1);
+    EXPECT_EQ(item.url, desktop / latin1);
+    EXPECT_TRUE(item.name.startsWith("caf") && item.name.contains(QChar(0xFFFD)));
+    EXPECT_EQ(findItem(engine, newline).name, QString::fromUtf8(newline));
 }
 
-TEST(Scan, ClassifiesByLowerCasedExtensionAndKeepsZeroByteCategories) {
+TEST(Scan, ClassifiesByLowerCasedExtensionAndGivesEachScanNewIds) {
     TempDesktop desktop;
-    writeFile(desktop / "Photo.JPG", "12345678");
-    writeFile(desktop / "backup.tar.gz", "1234");
-    writeFile(desktop / "README", "12");
-    writeFile(desktop / "x.app", "1");
+    const std::pair<QByteArray, int> files[] = {
+        {"Photo.JPG", 8}, {"backup.tar.gz", 4}, {"README", 2}, {"x.app", 1}};
+    for (const auto& [name, size] : files)
+        makeSparseFile(desktop / name, size);
     makeDir(desktop / "pictures.png");
     makeDir(desktop / "Empty.app"); // a bundle-like folder is a folder
-
     LoadEngine engine(desktop.path());
     ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(categoryBytes(engine, "Images"), 8);
-    EXPECT_EQ(categoryBytes(engine, "Archives"), 4);
-    EXPECT_EQ(categoryBytes(engine, "Other"), 2);
-    EXPECT_EQ(categoryBytes(engine, "Apps"), 1);
-    EXPECT_EQ(categoryBytes(engine, "Folders"), 0); // two empty folders
-    EXPECT_FALSE(categoryBytes(engine, "Videos").has_value());
-    const auto& breakdown = engine.categoryBreakdown();
-    ASSERT_EQ(breakdown.size(), 5);
-    for (qsizetype i = 1; i < breakdown.size(); ++i)
-        EXPECT_GE(breakdown[i - 1].bytes, breakdown[i].bytes);
-    EXPECT_EQ(breakdown.front().name, "Images");
-    EXPECT_EQ(breakdown.front().color, NamedColor::pink);
-    EXPECT_EQ(breakdown.back().name, "Folders");
+    const LoadEngine::Snapshot first = engine.state();
+    QList<std::pair<QString, qint64>> breakdown;
+    for (const auto& category : first.categoryBreakdown)
+        breakdown.append({category.name, category.bytes});
+    EXPECT_EQ(breakdown,
+              (QList<std::pair<QString, qint64>>{
+                  {"Images", 8}, {"Archives", 4}, {"Other", 2}, {"Apps", 1}, {"Folders", 0}}));
+    EXPECT_EQ(first.categoryBreakdown[0].color, NamedColor::pink);
+    ASSERT_TRUE(scanAndWait(engine));
+    EXPECT_EQ(engine.topItems()[0].url, first.topItems[0].url);
+    EXPECT_NE(engine.topItems()[0].id, first.topItems[0].id);
+    EXPECT_NE(engine.categoryBreakdown()[0].id, first.categoryBreakdown[0].id);
 }
 
 TEST(Scan, KeepsTheEightHeaviestInStableOrder) {
@@ -124,231 +165,161 @@ TEST(Scan, KeepsTheEightHeaviestInStableOrder) {
     const qint64 sizes[] = {50, 700, 300, 300, 10, 900, 300, 20, 800, 40, 30};
     for (int i = 0; i < 11; ++i)
         makeSparseFile(desktop / ("f" + QByteArray::number(i)), sizes[i]);
-
     LoadEngine engine(desktop.path());
     ASSERT_TRUE(scanAndWait(engine));
     EXPECT_EQ(engine.fileCount(), 11);
-    const auto& top = engine.topItems();
-    ASSERT_EQ(top.size(), 8);
     QList<qint64> topSizes;
-    for (const auto& item : top)
+    QStringList topTies, listedTies;
+    for (const auto& item : engine.topItems()) {
         topSizes.append(item.size);
+        if (item.size == 300)
+            topTies.append(item.name);
+    }
     EXPECT_EQ(topSizes, (QList<qint64>{900, 800, 700, 300, 300, 300, 50, 40}));
-
-    // The three equal sizes keep the order the file system lists them in.
-    QList<QByteArray> listedTies;
-    for (const QByteArray& name : listingOrder(desktop.path()))
-        if (ownSize(desktop / name) == 300)
+    for (const QString& name : entriesOf(desktop.path(), QDir::Unsorted))
+        if (QStringList{"f2", "f3", "f6"}.contains(name))
             listedTies.append(name);
-    EXPECT_EQ((QList<QByteArray>{top[3].rawName(), top[4].rawName(), top[5].rawName()}),
-              listedTies);
+    EXPECT_EQ(topTies, listedTies);
 }
 
-TEST(Scan, PublishesWholeGibibytesAtTheStatusBoundary) {
-    TempDesktop desktop;
-    makeSparseFile(desktop / "disk.img", 1 * GiB);
-    LoadEngine engine(desktop.path());
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(engine.status().value(), LoadEngine::LoadStatus::moderate);
-    makeSparseFile(desktop / "disk.img", 1 * GiB - 1);
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(engine.status().value(), LoadEngine::LoadStatus::light);
-    makeSparseFile(desktop / "disk.img", 20 * GiB);
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(engine.loadPercent(), 1.0);
-    EXPECT_EQ(engine.status().value(), LoadEngine::LoadStatus::critical);
-}
-
-TEST(Scan, NeverFollowsLinksOnTheDesktop) {
-    TempDesktop desktop;
-    const QByteArray target = desktop.home().homeBytes() + "/elsewhere";
-    makeDir(target);
-    makeSparseFile(target + "/large.mkv", 3 * GiB);
-    makeLink(target, desktop / "shortcut");
-    makeLink("/nonexistent/target/file.mp4", desktop / "dangling.mp4");
-
-    LoadEngine engine(desktop.path());
-    ASSERT_TRUE(scanAndWait(engine));
-    const auto* link = findItem(engine, "shortcut");
-    ASSERT_NE(link, nullptr);
-    EXPECT_FALSE(link->isDirectory);
-    EXPECT_EQ(link->size, target.size());
-    const auto* dangling = findItem(engine, "dangling.mp4");
-    ASSERT_NE(dangling, nullptr);
-    EXPECT_EQ(dangling->size, qint64(strlen("/nonexistent/target/file.mp4")));
-    EXPECT_EQ(categoryBytes(engine, "Videos"), dangling->size);
-    EXPECT_FALSE(categoryBytes(engine, "Folders").has_value());
-}
-
-TEST(Scan, FollowsADesktopThatIsItselfALink) {
-    ScopedHome home;
-    const QByteArray real = home.homeBytes() + "/RealDesktop";
-    makeDir(real);
-    writeFile(real + "/a.txt", "abcd");
-    makeLink(real, home.homeBytes() + "/Desktop");
-    LoadEngine engine(home.homeBytes() + "/Desktop");
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(engine.totalBytes(), 4);
-    ASSERT_EQ(engine.topItems().size(), 1);
-    EXPECT_EQ(engine.topItems()[0].url, home.homeBytes() + "/Desktop/a.txt");
-}
-
-TEST(Scan, KeepsNamesThatAreNotUtf8OrHoldNewlinesByteExact) {
-    TempDesktop desktop;
-    const QByteArray latin1("caf\xe9 \xff.PDF");
-    const QByteArray newline("two\nlines%20.txt");
-    writeFile(desktop / latin1, "12345");
-    writeFile(desktop / newline, "123");
-
-    LoadEngine engine(desktop.path());
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(engine.fileCount(), 2);
-    const auto* item = findItem(engine, latin1);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->url, desktop / latin1);
-    EXPECT_EQ(item->size, 5);
-    EXPECT_TRUE(item->name.contains(QChar(0xFFFD)));
-    EXPECT_TRUE(item->name.startsWith("caf"));
-    ASSERT_NE(findItem(engine, newline), nullptr);
-    EXPECT_EQ(findItem(engine, newline)->name, QString::fromUtf8(newline));
-    EXPECT_EQ(categoryBytes(engine, "Documents"), 8);
-}
-
-TEST(Scan, RecordsEachEntrysOwnModificationTime) {
-    TempDesktop desktop;
-    writeFile(desktop / "old.txt", "x");
-    setModified(desktop / "old.txt", 1'000'000'000);
-    LoadEngine engine(desktop.path());
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(engine.topItems().at(0).modified.toSecsSinceEpoch(), 1'000'000'000);
-}
-
-TEST(Scan, TwoScansOfAnUnchangedDesktopGiveEqualValuesWithNewIds) {
-    TempDesktop desktop;
-    writeFile(desktop / "a.zip", "1234");
-    LoadEngine engine(desktop.path());
-    ASSERT_TRUE(scanAndWait(engine));
-    const LoadEngine::Snapshot first = engine.state();
-    ASSERT_TRUE(scanAndWait(engine));
-    ASSERT_EQ(engine.topItems().size(), 1);
-    EXPECT_EQ(engine.topItems()[0].url, first.topItems[0].url);
-    EXPECT_EQ(engine.topItems()[0].size, first.topItems[0].size);
-    EXPECT_NE(engine.topItems()[0].id, first.topItems[0].id);
-    EXPECT_NE(engine.categoryBreakdown()[0].id, first.categoryBreakdown[0].id);
-}
-
-TEST(Scan, MissingDesktopPrintsAnErrorLineAndKeepsTheState) {
-    TempDesktop desktop;
-    writeFile(desktop / "kept.txt", "123456");
-    LoadEngine engine(desktop.path());
-    ASSERT_TRUE(scanAndWait(engine));
-    ASSERT_EQ(::rename(desktop.path().constData(), (desktop.path() + "-moved").constData()), 0);
-
-    EngineWatch watch(engine);
-    StdoutCapture out;
-    engine.scan();
-    ASSERT_TRUE(waitUntil([&] { return watch.failed == 1; }));
-    EXPECT_EQ(watch.published, 0);
-    EXPECT_TRUE(watch.lastError.contains("No such file or directory"))
-        << qPrintable(watch.lastError);
-    EXPECT_EQ(out.text(), "Scan error: " + watch.lastError.toLocal8Bit() + "\n");
-    EXPECT_EQ(engine.totalBytes(), 6);
-    EXPECT_EQ(engine.fileCount(), 1);
-}
-
-// --- Publication order and monitoring ----------------------------------------
-
-TEST(Publication, DropsAResultFromAScanThatStartedBeforeThePublishedOne) {
+// A result is published only when its scan started after the published one's,
+// and never reaches an engine destroyed in the meantime.
+TEST(Publication, DropsStaleResultsAndSparesADestroyedEngine) {
     TempDesktop desktop;
     writeFile(desktop / "moved-away.txt", "old state");
     LoadEngine engine(desktop.path());
     const quint64 earlyScan = LoadEngineTestHook::beginScan(engine);
     ScanOutcome early = DesktopScanner(desktop.path()).run();
     ASSERT_TRUE(early.snapshot.has_value());
-
     ASSERT_EQ(::unlink((desktop / "moved-away.txt").constData()), 0);
     writeFile(desktop / "new.txt", "new");
     ASSERT_TRUE(scanAndWait(engine)); // started later, finished first
-
     EngineWatch watch(engine);
     LoadEngineTestHook::deliver(engine, earlyScan, std::move(early));
     EXPECT_EQ(watch.published, 0);
     ASSERT_EQ(engine.topItems().size(), 1);
     EXPECT_EQ(engine.topItems()[0].rawName(), "new.txt");
-}
-
-TEST(Publication, PublishesResultsOfLaterScansInAnyArrivalOrder) {
-    TempDesktop desktop;
-    LoadEngine engine(desktop.path());
-    EngineWatch watch(engine);
-    const quint64 first = LoadEngineTestHook::beginScan(engine);
-    const quint64 second = LoadEngineTestHook::beginScan(engine);
-    LoadEngine::Snapshot a;
-    a.totalBytes = 1;
-    LoadEngine::Snapshot b;
-    b.totalBytes = 2;
-
-    LoadEngineTestHook::deliver(engine, first, {a, {}});
-    EXPECT_EQ(engine.totalBytes(), 1);
-    LoadEngineTestHook::deliver(engine, second, {b, {}});
-    EXPECT_EQ(engine.totalBytes(), 2);
-    EXPECT_EQ(watch.published, 2);
-
-    // A failure never replaces the state, whichever scan it came from.
-    StdoutCapture out;
-    LoadEngineTestHook::deliver(engine, LoadEngineTestHook::beginScan(engine), {{}, "gone"});
-    EXPECT_EQ(engine.totalBytes(), 2);
-    EXPECT_EQ(watch.failed, 1);
-    EXPECT_EQ(out.text(), "Scan error: gone\n");
-}
-
-TEST(Publication, AnEngineDestroyedBeforeItsResultArrivesIsNeverTouched) {
-    TempDesktop desktop;
-    writeFile(desktop / "a", "1");
     int published = 0;
     {
-        LoadEngine engine(desktop.path());
-        QObject::connect(&engine, &LoadEngine::stateChanged, [&] { ++published; });
-        engine.scan();
+        LoadEngine destroyed(desktop.path());
+        QObject::connect(&destroyed, &LoadEngine::stateChanged, [&] { ++published; });
+        destroyed.scan();
     }
-    // A second engine's result arrives after the first one's would have.
-    LoadEngine other(desktop.path());
-    ASSERT_TRUE(scanAndWait(other));
+    ASSERT_TRUE(scanAndWait(engine)); // arrives after the destroyed engine's would have
     QCoreApplication::processEvents();
     EXPECT_EQ(published, 0);
 }
 
-TEST(Monitoring, ScansAtOnceThenEveryTwentySecondsUntilStopped) {
+TEST(DesktopLocation, UsesTheXdgDesktopFolderButNeverTheHomeFolderItself) {
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"$HOME/Schreibtisch", "/Schreibtisch"}, {"$HOME/", "/Desktop"}, {"$HOME", "/Desktop"}};
+    for (const auto& [setting, expected] : cases) {
+        SCOPED_TRACE(setting.constData());
+        ScopedHome home;
+        writeFile(QFile::encodeName(home.configHome()) + "/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"" + setting + "\"\n");
+        EXPECT_EQ(LoadEngine().desktopPath(), home.homeBytes() + expected);
+    }
+}
+
+constexpr qint64 day = 86'400;
+
+qint64 daysAgo(int days) {
+    return QDateTime::currentSecsSinceEpoch() - days * day;
+}
+
+QByteArray todaysArchive(const TempDesktop& desktop) {
+    return desktop / ("DesktopArchive_" + QDate::currentDate().toString(u"yyyy-MM-dd").toLatin1());
+}
+
+TEST(Cleanup, CutoffIsWholeDaysOfSecondsBeforeNowEvenAtTheExtremes) {
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'800'000'000);
+    const auto cutoff = [&](int days) { return LoadEngineTestHook::cleanupCutoff(days, now); };
+    EXPECT_EQ(cutoff(30).toSecsSinceEpoch(), 1'800'000'000 - 30 * day);
+    EXPECT_EQ(cutoff(0), now);
+    const qint64 farAway = 5'000'000 * 365 * day;
+    EXPECT_TRUE(cutoff(INT_MAX).isValid() && cutoff(INT_MAX).toSecsSinceEpoch() < -farAway);
+    EXPECT_TRUE(cutoff(INT_MIN).isValid() && cutoff(INT_MIN).toSecsSinceEpoch() > farAway);
+}
+
+TEST(Remedies, WithNothingScannedMoveNothingButStillScan) {
     TempDesktop desktop;
-    writeFile(desktop / "a", "12");
+    writeFile(desktop / "old", "1");
+    setModified(desktop / "old", daysAgo(100));
+    LoadEngine archiver(desktop.path()), cleaner(desktop.path());
+    ASSERT_TRUE(scanAndWait(archiver, [&] { archiver.archiveToFolder(); }));
+    EXPECT_EQ(archiver.fileCount(), 2);
+    EXPECT_TRUE(entriesOf(todaysArchive(desktop)).isEmpty());
+    ASSERT_TRUE(scanAndWait(cleaner, [&] { cleaner.cleanOldFiles(30); }));
+    EXPECT_EQ(cleaner.fileCount(), 2);
+    ASSERT_TRUE(scanAndWait(cleaner, [&] { cleaner.cleanOldFiles(30); })); // now it is listed
+    EXPECT_EQ(entriesOf(desktop.homeTrash() + "/files"), QStringList{"old"});
+}
+
+TEST(Cleanup, TrashesOnlyEntriesAmongTheEightHeaviestThatAreStillBeforeTheCutoff) {
+    TempDesktop desktop;
+    const qint64 cutoff = daysAgo(30);
+    for (int i = 1; i <= 10; ++i) {
+        makeSparseFile(desktop / ("f" + QByteArray::number(i)), i * 1000);
+        setModified(desktop / ("f" + QByteArray::number(i)), i == 7 ? cutoff : cutoff - 1);
+    }
     LoadEngine engine(desktop.path());
-    EXPECT_FALSE(LoadEngineTestHook::isMonitoring(engine));
-    ASSERT_TRUE(runAndWait(engine, [&] { engine.startMonitoring(); }));
-    EXPECT_EQ(engine.totalBytes(), 2);
-    EXPECT_TRUE(LoadEngineTestHook::isMonitoring(engine));
-    EXPECT_EQ(LoadEngineTestHook::monitoringInterval(engine), 20'000);
-    engine.stopMonitoring();
-    EXPECT_FALSE(LoadEngineTestHook::isMonitoring(engine));
-    EXPECT_EQ(engine.totalBytes(), 2);
+    ASSERT_TRUE(scanAndWait(engine));
+    setModified(desktop / "f10", daysAgo(1)); // touched since the scan
+    ASSERT_EQ(::unlink((desktop / "f9").constData()), 0);
+    writeFile(desktop / "f8", "replaced"); // modified now
+    ASSERT_TRUE(scanAndWait(engine, [&] {
+        LoadEngineTestHook::trashItemsModifiedBefore(engine, QDateTime::fromSecsSinceEpoch(cutoff));
+    }));
+    EXPECT_EQ(entriesOf(desktop.homeTrash() + "/files"), (QStringList{"f3", "f4", "f5", "f6"}));
+    EXPECT_EQ(entriesOf(desktop.homeTrash() + "/info").size(), 4);
+    EXPECT_EQ(entriesOf(desktop.path()), (QStringList{"f1", "f10", "f2", "f7", "f8"}));
+    EXPECT_EQ(readAll(desktop / "f8"), "replaced");
 }
 
-// --- Desktop location ---------------------------------------------------------
-
-void writeUserDirs(const ScopedHome& home, const QByteArray& desktopLine) {
-    writeFile(QFile::encodeName(home.configHome()) + "/user-dirs.dirs",
-              "XDG_DESKTOP_DIR=\"" + desktopLine + "\"\n");
-}
-
-TEST(DesktopLocation, UsesTheXdgDesktopFolder) {
+// A Desktop that leads to the home folder is scanned, but neither remedy
+// touches the home's entries.
+TEST(Remedies, NeverActOnTheHomeFolderThroughALink) {
     ScopedHome home;
-    writeUserDirs(home, "$HOME/Schreibtisch");
-    EXPECT_EQ(LoadEngine().desktopPath(), home.homeBytes() + "/Schreibtisch");
+    writeFile(home.homeBytes() + "/old-notes.txt", "keep me");
+    setModified(home.homeBytes() + "/old-notes.txt", daysAgo(100));
+    makeLink(home.homeBytes(), home.homeBytes() + "/Desktop");
+    LoadEngine engine(home.homeBytes() + "/Desktop");
+    ASSERT_TRUE(scanAndWait(engine));
+    EXPECT_EQ(findItem(engine, "old-notes.txt").url, home.homeBytes() + "/Desktop/old-notes.txt");
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.cleanOldFiles(30); }));
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
+    EXPECT_EQ(entriesOf(home.homeBytes()), (QStringList{"Desktop", "old-notes.txt"}));
+    EXPECT_FALSE(exists(home.homeBytes() + "/.local/share/Trash/files/old-notes.txt"));
 }
 
-TEST(DesktopLocation, NeverWatchesTheHomeFolderItself) {
-    ScopedHome home;
-    writeUserDirs(home, "$HOME/");
-    EXPECT_EQ(LoadEngine().desktopPath(), home.homeBytes() + "/Desktop");
+// The second archive of the day finds today's folder among the heaviest: it
+// stays, names already in it stay on the Desktop, an earlier archive moves in.
+TEST(Archive, MovesOddNamesAndLinksAndNeverOverwritesOrMovesTodaysFolder) {
+    TempDesktop desktop;
+    const QByteArray odd("\xff\xfe line\none %41"), target = desktop.homeBytes() + "/photos";
+    const QByteArray today = todaysArchive(desktop),
+                     earlier = desktop / "DesktopArchive_2001-01-01";
+    writeFile(desktop / "report.pdf", "first");
+    writeFile(desktop / odd, "odd");
+    makeDir(target);
+    makeLink(target, desktop / "photos-link");
+    LoadEngine engine(desktop.path());
+    ASSERT_TRUE(scanAndWait(engine));
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
+    EXPECT_EQ(readAll(today + "/" + odd), "odd");
+    EXPECT_EQ(QFile::symLinkTarget(QFile::decodeName(today + "/photos-link")),
+              QFile::decodeName(target));
+    EXPECT_TRUE(entriesOf(target).isEmpty() && exists(target));
+    writeFile(desktop / "report.pdf", "second");
+    makeDir(earlier);
+    writeFile(earlier + "/e", "e");
+    ASSERT_TRUE(scanAndWait(engine));
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
+    EXPECT_EQ(readAll(today + "/report.pdf"), "first");
+    EXPECT_EQ(readAll(desktop / "report.pdf"), "second");
+    EXPECT_EQ(readAll(today + "/DesktopArchive_2001-01-01/e"), "e");
+    EXPECT_EQ(entriesOf(desktop.path()).size(), 2); // today's folder and report.pdf
 }
 
 } // namespace
