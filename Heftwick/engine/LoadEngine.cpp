@@ -46,17 +46,27 @@ QByteArray xdgDesktopPath() {
     return QFile::encodeName(desktop);
 }
 
-// Whether a folder is the home folder itself, however it leads there (an XDG
-// setting or a link to the home folder). The remedies never act on the home
-// folder's own entries.
-bool isHomeFolder(const QByteArray& path) {
-    QByteArray home = qgetenv("HOME");
-    if (home.isEmpty())
-        home = QFile::encodeName(QDir::homePath());
+// Whether a folder is the home folder or one of the folders above it, however
+// it leads there (an XDG setting, a link). Its entries are the user's whole
+// home, not a Desktop: the remedies never act on them.
+bool holdsHomeFolder(const QByteArray& path) {
     struct stat folder {};
-    struct stat homeFolder {};
-    return ::stat(path.constData(), &folder) == 0 && ::stat(home.constData(), &homeFolder) == 0 &&
-           folder.st_dev == homeFolder.st_dev && folder.st_ino == homeFolder.st_ino;
+    if (::stat(path.constData(), &folder) != 0)
+        return false;
+    QByteArray dir = qgetenv("HOME");
+    if (dir.isEmpty())
+        dir = QFile::encodeName(QDir::homePath());
+    while (!dir.isEmpty()) {
+        struct stat candidate {};
+        if (::stat(dir.constData(), &candidate) == 0 && candidate.st_dev == folder.st_dev &&
+            candidate.st_ino == folder.st_ino)
+            return true;
+        if (dir == "/")
+            break;
+        const qsizetype slash = dir.lastIndexOf('/');
+        dir = slash > 0 ? dir.left(slash) : QByteArray(slash == 0 ? "/" : "");
+    }
+    return false;
 }
 
 // Whether the entry is still there and still modified before the cutoff,
@@ -243,7 +253,7 @@ void LoadEngine::cleanOldFiles(int days) {
 }
 
 void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff) {
-    if (!isHomeFolder(m_desktopPath)) {
+    if (!holdsHomeFolder(m_desktopPath)) {
         const Trash trash;
         for (const FileItem& item : m_state.topItems) {
             // Decided by the last scan, confirmed on the entry right before it
@@ -256,7 +266,7 @@ void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff) {
 }
 
 void LoadEngine::archiveToFolder() {
-    if (!isHomeFolder(m_desktopPath))
+    if (!holdsHomeFolder(m_desktopPath))
         moveTopItemsIntoTodaysArchive();
     scan();
 }

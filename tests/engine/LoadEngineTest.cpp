@@ -293,6 +293,22 @@ TEST(Remedies, NeverActOnTheHomeFolderThroughALink) {
     EXPECT_FALSE(exists(home.homeBytes() + "/.local/share/Trash/files/old-notes.txt"));
 }
 
+TEST(Remedies, NeverActOnAFolderAboveTheHomeFolder) {
+    ScopedHome home;
+    const QByteArray users = home.homeBytes() + "/users";
+    makeDir(users);
+    makeDir(users + "/me");
+    qputenv("HOME", users + "/me"); // ScopedHome restores it
+    writeFile(users + "/old-notes.txt", "keep me");
+    setModified(users + "/old-notes.txt", daysAgo(100));
+    LoadEngine engine(users + "/");
+    ASSERT_TRUE(scanAndWait(engine));
+    ASSERT_EQ(engine.fileCount(), 2);
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.cleanOldFiles(30); }));
+    ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
+    EXPECT_EQ(entriesOf(users), (QStringList{"me", "old-notes.txt"}));
+}
+
 // The second archive of the day finds today's folder among the heaviest: it
 // stays, names already in it stay on the Desktop, an earlier archive moves in.
 TEST(Archive, MovesOddNamesAndLinksAndNeverOverwritesOrMovesTodaysFolder) {
