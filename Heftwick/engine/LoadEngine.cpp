@@ -38,11 +38,21 @@ QThreadPool* scanPool() {
 // The XDG desktop folder. When the XDG setting points it at the home folder
 // itself (meaning "no desktop folder"), $HOME/Desktop is used instead: the
 // remedies must never act on the home folder's own entries.
+// The home part keeps the exact bytes of $HOME, which text cannot carry when
+// they are not valid in the locale's encoding.
 QByteArray xdgDesktopPath() {
-    const QString home = QDir::homePath();
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty() || QDir::cleanPath(desktop) == QDir::cleanPath(home))
-        return QFile::encodeName(home + QStringLiteral("/Desktop"));
+    const QString home = QDir::cleanPath(QDir::homePath());
+    QByteArray homeBytes = qgetenv("HOME");
+    if (homeBytes.isEmpty() || QDir::cleanPath(QFile::decodeName(homeBytes)) != home)
+        homeBytes = QFile::encodeName(home);
+    while (homeBytes.size() > 1 && homeBytes.endsWith('/'))
+        homeBytes.chop(1);
+    const QString desktop =
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    if (desktop.isEmpty() || desktop == home)
+        return homeBytes + "/Desktop";
+    if (desktop.startsWith(home + u'/'))
+        return homeBytes + QFile::encodeName(desktop.mid(home.size()));
     return QFile::encodeName(desktop);
 }
 

@@ -220,6 +220,12 @@ TEST(DesktopLocation, UsesTheXdgDesktopFolderButNeverTheHomeFolderItself) {
                   "XDG_DESKTOP_DIR=\"" + setting + "\"\n");
         EXPECT_EQ(LoadEngine().desktopPath(), home.homeBytes() + expected);
     }
+    // A home folder whose name is not valid UTF-8 keeps its exact bytes.
+    ScopedHome home;
+    const QByteArray oddHome = home.homeBytes() + "/caf\xe9";
+    makeDir(oddHome);
+    qputenv("HOME", oddHome);
+    EXPECT_EQ(LoadEngine().desktopPath(), oddHome + "/Desktop");
 }
 
 constexpr qint64 day = 86'400;
