@@ -66,10 +66,10 @@ public:
     // Shows the main window; the delegate finishes launching as soon as the
     // event loop runs.
     void launch();
-
-private:
+    // Brings the main window forward (shown, raised and active).
     void showMainWindow();
 
+private:
     AppDelegate m_appDelegate;
     std::unique_ptr<MainWindowView> m_mainWindow;
 };

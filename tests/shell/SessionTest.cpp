@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QMenu>
@@ -81,6 +82,17 @@ TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShows
     ASSERT_FALSE(app.mainWindow().isVisible());
     menu->actions().first()->trigger();
     EXPECT_TRUE(app.mainWindow().isVisible());
+}
+
+TEST(SingleInstance, ASecondStartHandsOverToTheRunningPilewatchAndLeaves) {
+    ScopedHome home;
+    ChildProcess first(PILEWATCH_EXECUTABLE, {});
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    ASSERT_TRUE(waitUntil([&] { return bus->isServiceRegistered("io.pilewatch.Pilewatch"); }))
+        << first.output();
+    ChildProcess second(PILEWATCH_EXECUTABLE, {});
+    EXPECT_TRUE(second.succeeds(5000)) << second.output();
+    EXPECT_TRUE(bus->isServiceRegistered("io.pilewatch.Pilewatch")) << first.output();
 }
 
 // Whether accessible_texts.py finds every expected text in the window named windowName
