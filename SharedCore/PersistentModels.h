@@ -196,9 +196,11 @@ public:
     // followed by those inserted and not yet saved.
     template <class Record> std::vector<std::shared_ptr<Record>> fetch() {
         std::vector<std::shared_ptr<Record>> records;
-        for (const auto& [id, values] : storedRows(Record::schema()))
-            records.push_back(std::static_pointer_cast<Record>(registered(
-                Record::schema(), id, [&] { return Record::fromStoredValues(values); })));
+        for (const auto& row : storedRows(Record::schema()))
+            records.push_back(
+                std::static_pointer_cast<Record>(registered(Record::schema(), row.first, [&row] {
+                    return Record::fromStoredValues(row.second);
+                })));
         for (const auto& record : m_pending)
             if (auto typed = std::dynamic_pointer_cast<Record>(record))
                 records.push_back(typed);

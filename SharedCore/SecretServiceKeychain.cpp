@@ -142,7 +142,7 @@ std::optional<QString> read(const QString& account, const QString& service) {
         return std::nullopt;
     gsize length = 0;
     const gchar* bytes = secret_value_get(value, &length);
-    const std::optional<QString> text = decodeUtf8(bytes, length);
+    std::optional<QString> text = decodeUtf8(bytes, length);
     secret_value_unref(value);
     return text;
 }
