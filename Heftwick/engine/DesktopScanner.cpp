@@ -13,6 +13,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <latch>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -86,15 +87,22 @@ qint64 folderSize(int parentFd, const char* name, DirentBuffer& buffer) {
     return listed ? sum : 0;
 }
 
+// The positions of the listing's folders.
+std::vector<std::size_t> foldersOf(const Listing& listing) {
+    std::vector<std::size_t> folders;
+    for (std::size_t i = 0; i < listing.entries.size(); ++i)
+        if (listing.entries[i].isDirectory)
+            folders.push_back(i);
+    return folders;
+}
+
 // Sizes the top-level folders. The calling thread and at most one helper
 // take folders one at a time; the caller returns once every folder is done.
 class FolderWork {
 public:
-    FolderWork(int dirFd, Listing& listing) : m_dirFd(dirFd), m_listing(listing) {
-        for (std::size_t i = 0; i < listing.entries.size(); ++i)
-            if (listing.entries[i].isDirectory)
-                m_folders.push_back(i);
-    }
+    FolderWork(int dirFd, Listing& listing)
+        : m_dirFd(dirFd), m_listing(listing), m_folders(foldersOf(listing)),
+          m_remaining(std::ptrdiff_t(m_folders.size())) {}
 
     std::size_t folderCount() const { return m_folders.size(); }
 
@@ -107,23 +115,18 @@ public:
                 buffer = std::make_unique<DirentBuffer>();
             Entry& entry = m_listing.entries[m_folders[i]];
             entry.size = folderSize(m_dirFd, m_listing.name(entry), *buffer);
-            m_done.fetch_add(1, std::memory_order_release);
-            m_done.notify_all();
+            m_remaining.count_down();
         }
     }
 
-    void waitUntilDone() {
-        for (std::size_t done = m_done.load(std::memory_order_acquire); done < m_folders.size();
-             done = m_done.load(std::memory_order_acquire))
-            m_done.wait(done, std::memory_order_acquire);
-    }
+    void waitUntilDone() { m_remaining.wait(); }
 
 private:
     const int m_dirFd;
     Listing& m_listing;
-    std::vector<std::size_t> m_folders;
+    const std::vector<std::size_t> m_folders;
     std::atomic<std::size_t> m_next{0};
-    std::atomic<std::size_t> m_done{0};
+    std::latch m_remaining;
 };
 
 QString describeError(const QByteArray& path, int error) {
