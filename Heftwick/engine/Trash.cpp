@@ -125,9 +125,7 @@ InfoResult createInfoFile(int infoDir, const QByteArray& infoName, const QByteAr
 
 } // namespace
 
-Trash::Trash() : Trash(defaultHomeTrash()) {}
-
-Trash::Trash(QByteArray homeTrashPath) : m_homeTrash(std::move(homeTrashPath)) {}
+Trash::Trash() : m_homeTrash(defaultHomeTrash()) {}
 
 QByteArray Trash::encodePath(const QByteArray& path) {
     return path.toPercentEncoding("/", QByteArray(), '%');

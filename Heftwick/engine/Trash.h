@@ -18,9 +18,6 @@ class Trash {
 public:
     // The home trash of the current environment (XDG_DATA_HOME, HOME).
     Trash();
-    explicit Trash(QByteArray homeTrashPath);
-
-    const QByteArray& homeTrashPath() const { return m_homeTrash; }
 
     // Moves the entry at the absolute path to the trash. Returns false, with
     // the entry left in place and no trace in the trash, on any failure.
