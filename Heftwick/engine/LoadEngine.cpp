@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace {
@@ -87,6 +88,21 @@ bool stillModifiedBefore(const QByteArray& path, const QDateTime& cutoff) {
            PosixFs::modifiedMSecs(st) < cutoff.toMSecsSinceEpoch();
 }
 
+struct StatusRow {
+    const char16_t* rawValue;
+    const char16_t* icon;
+    NamedColor color;
+};
+
+// One row per LoadStatus case, in the order of the cases.
+constexpr StatusRow statusRows[] = {
+    {u"Light", u"leaf", NamedColor::green},
+    {u"Moderate", u"doc.text", NamedColor::yellow},
+    {u"Heavy", u"folder.badge.plus", NamedColor::orange},
+    {u"Critical", u"exclamationmark.triangle.fill", NamedColor::red},
+};
+static_assert(std::size(statusRows) == LoadEngine::LoadStatus::critical + 1);
+
 } // namespace
 
 // --- Value types ---------------------------------------------------------------
@@ -99,45 +115,15 @@ std::optional<LoadEngine::LoadStatus> LoadEngine::LoadStatus::fromRawValue(const
 }
 
 QString LoadEngine::LoadStatus::rawValue() const {
-    switch (m_case) {
-    case light:
-        return QStringLiteral("Light");
-    case moderate:
-        return QStringLiteral("Moderate");
-    case heavy:
-        return QStringLiteral("Heavy");
-    case critical:
-        return QStringLiteral("Critical");
-    }
-    return {};
+    return QString::fromUtf16(statusRows[m_case].rawValue);
 }
 
 QString LoadEngine::LoadStatus::icon() const {
-    switch (m_case) {
-    case light:
-        return QStringLiteral("leaf");
-    case moderate:
-        return QStringLiteral("doc.text");
-    case heavy:
-        return QStringLiteral("folder.badge.plus");
-    case critical:
-        return QStringLiteral("exclamationmark.triangle.fill");
-    }
-    return {};
+    return QString::fromUtf16(statusRows[m_case].icon);
 }
 
 NamedColor LoadEngine::LoadStatus::color() const {
-    switch (m_case) {
-    case light:
-        return NamedColor::green;
-    case moderate:
-        return NamedColor::yellow;
-    case heavy:
-        return NamedColor::orange;
-    case critical:
-        return NamedColor::red;
-    }
-    return NamedColor::gray;
+    return statusRows[m_case].color;
 }
 
 LoadEngine::FileItem::FileItem(QByteArray url_, QString name_, qint64 size_, bool isDirectory_,
