@@ -67,17 +67,14 @@ bool holdsHomeFolder(const QByteArray& path) {
     QByteArray dir = qgetenv("HOME");
     if (dir.isEmpty())
         dir = QFile::encodeName(QDir::homePath());
-    while (!dir.isEmpty()) {
+    for (;; dir = PosixFs::parentPath(dir)) {
         struct stat candidate {};
         if (::stat(dir.constData(), &candidate) == 0 && candidate.st_dev == folder.st_dev &&
             candidate.st_ino == folder.st_ino)
             return true;
         if (dir == "/")
-            break;
-        const qsizetype slash = dir.lastIndexOf('/');
-        dir = slash > 0 ? dir.left(slash) : QByteArray(slash == 0 ? "/" : "");
+            return false;
     }
-    return false;
 }
 
 // Whether the entry is still there and still modified before the cutoff,
