@@ -46,10 +46,13 @@ void StorageManager::set(const QVariant& value, const QString& key) const {
 }
 
 std::optional<QVariant> StorageManager::get(const QString& key) const {
-    const QSettings store = standardStore();
-    if (key.isEmpty() || !store.contains(flatKey(key)))
+    if (key.isEmpty())
         return std::nullopt;
-    return store.value(flatKey(key));
+    const QSettings store = standardStore();
+    const QString flat = flatKey(key);
+    if (!store.contains(flat))
+        return std::nullopt;
+    return store.value(flat);
 }
 
 void StorageManager::remove(const QString& key) const {
