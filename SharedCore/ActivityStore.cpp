@@ -2,6 +2,7 @@
 #include "ReferenceDate.h"
 
 #include <algorithm>
+#include <map>
 #include <sqlite3.h>
 
 namespace {
@@ -52,11 +53,45 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     sqlite3_stmt* get() const { return m_statement; }
+    // Makes a statement that has run ready to run again with new bindings.
+    void reset() const { sqlite3_reset(m_statement); }
     bool nextRow() const { return m_statement && sqlite3_step(m_statement) == SQLITE_ROW; }
     bool run() const { return m_statement && sqlite3_step(m_statement) == SQLITE_DONE; }
 
 private:
     sqlite3_stmt* m_statement = nullptr;
+};
+
+QByteArray insertSql(const RecordSchema& schema) {
+    const QByteArrayList placeholders(qsizetype(schema.columns.size()), "?");
+    return "INSERT INTO " + quoted(schema.table) + " (" + columnList(schema) + ") VALUES (" +
+           placeholders.join(", ") + ")";
+}
+
+QByteArray updateSql(const RecordSchema& schema) {
+    return "UPDATE " + quoted(schema.table) + " SET " + columnList(schema, " = ?") +
+           " WHERE rowid = ?";
+}
+
+// The statements of one save, prepared once per table and reused for every
+// record of that table.
+class StatementCache {
+public:
+    StatementCache(sqlite3* database, QByteArray (*sql)(const RecordSchema&))
+        : m_database(database), m_sql(sql) {}
+
+    const Statement& forSchema(const RecordSchema& schema) {
+        auto it = m_statements.find(schema.table);
+        if (it == m_statements.end())
+            it = m_statements.try_emplace(schema.table, m_database, m_sql(schema)).first;
+        it->second.reset();
+        return it->second;
+    }
+
+private:
+    sqlite3* m_database;
+    QByteArray (*m_sql)(const RecordSchema&);
+    std::map<const char*, Statement> m_statements;
 };
 
 bool execute(sqlite3* database, const char* sql) {
@@ -201,24 +236,22 @@ bool ActivityStore::save() {
 // are collected, to be given to the records once the transaction commits.
 bool ActivityStore::write(
     std::vector<std::pair<std::shared_ptr<PersistentRecord>, qint64>>& inserted) {
+    StatementCache inserts(m_database, insertSql);
     for (const auto& record : m_pending) {
         const RecordSchema& schema = record->recordSchema();
-        QByteArrayList placeholders(qsizetype(schema.columns.size()), "?");
-        const Statement statement(m_database, "INSERT INTO " + quoted(schema.table) + " (" +
-                                                  columnList(schema) + ") VALUES (" +
-                                                  placeholders.join(", ") + ")");
+        const Statement& statement = inserts.forSchema(schema);
         if (statement.get())
             bindRecord(statement.get(), schema, record->storedValues());
         if (!statement.run())
             return false;
         inserted.emplace_back(record, sqlite3_last_insert_rowid(m_database));
     }
+    StatementCache updates(m_database, updateSql);
     for (const auto& record : m_changed) {
         if (!record->persistentId())
             continue; // written by its insert
         const RecordSchema& schema = record->recordSchema();
-        const Statement statement(m_database, "UPDATE " + quoted(schema.table) + " SET " +
-                                                  columnList(schema, " = ?") + " WHERE rowid = ?");
+        const Statement& statement = updates.forSchema(schema);
         if (statement.get()) {
             bindRecord(statement.get(), schema, record->storedValues());
             sqlite3_bind_int64(statement.get(), int(schema.columns.size()) + 1,
