@@ -80,7 +80,6 @@ public:
 
     operator const T&() const { return m_value; }
     const T& operator()() const { return m_value; }
-    const T* operator->() const { return &m_value; }
 
 private:
     Record* m_record;
