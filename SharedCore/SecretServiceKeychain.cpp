@@ -64,12 +64,13 @@ private:
     std::thread m_watchdog; // last: starts once everything above exists
 };
 
-// The item's attributes as UTF-8; absent when a text is not valid UTF-16.
+// The item's attributes as UTF-8.
 struct Attributes {
     QByteArray account;
     QByteArray service;
 };
 
+// Absent when the text is not valid UTF-16.
 std::optional<QByteArray> utf8(const QString& text) {
     if (!QStringView(text).isValidUtf16())
         return std::nullopt;
