@@ -1,9 +1,11 @@
 #include "ActionButton.h"
 
+#include "engine/LoadEngine.h"
 #include "shell/Palette.h"
 #include "shell/Symbols.h"
 #include "shell/TextStyles.h"
 
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -16,6 +18,7 @@ constexpr qreal verticalPadding = 10;
 constexpr qreal cornerRadius = 10;
 constexpr qreal borderWidth = 0.5;
 constexpr qreal focusRingWidth = 1.5;
+constexpr int cleanupAgeDays = 30;
 
 QFont labelFont() {
     return TextStyles::font(9, QFont::DemiBold);
@@ -90,4 +93,18 @@ void ActionButton::paintEvent(QPaintEvent*) {
     painter.setPen(content);
     painter.drawText(QRectF(0, top + icon + lineGap, width(), label.height()), Qt::AlignCenter,
                      text());
+}
+
+void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, const QPalette& palette,
+                    const RemedyCaptions& captions) {
+    const Palette::Appearance appearance = Palette::appearanceOf(palette);
+    row->addWidget(new ActionButton(QStringLiteral("trash"), captions.cleanOld,
+                                    Palette::named(NamedColor::red, appearance),
+                                    [&engine] { engine.cleanOldFiles(cleanupAgeDays); }));
+    row->addWidget(new ActionButton(QStringLiteral("folder.badge.plus"), captions.archive,
+                                    Palette::named(NamedColor::blue, appearance),
+                                    [&engine] { engine.archiveToFolder(); }));
+    row->addWidget(new ActionButton(QStringLiteral("arrow.clockwise"), captions.rescan,
+                                    Palette::named(NamedColor::green, appearance),
+                                    [&engine] { engine.scan(); }));
 }

@@ -3,6 +3,9 @@
 #include <QAbstractButton>
 #include <functional>
 
+class LoadEngine;
+class QBoxLayout;
+
 // A tinted tile: a symbol over a short caption, both in the tint, on a faint
 // rounded tile of the same tint. Clicking it, or pressing Space or Enter while
 // it has focus, calls the action once.
@@ -27,3 +30,16 @@ private:
     QString m_icon;
     QColor m_color;
 };
+
+// The captions of the three remedy tiles, in their order.
+struct RemedyCaptions {
+    QString cleanOld;
+    QString archive;
+    QString rescan;
+};
+
+// Adds the three remedies to row as tiles, tinted red, blue and green in the
+// appearance of palette: move files older than 30 days to the trash, archive
+// everything into a dated folder, rescan.
+void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, const QPalette& palette,
+                    const RemedyCaptions& captions);

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int sideMargin = 14;
 constexpr int gaugeHeight = 200;
-constexpr int cleanupAgeDays = 30;
 
 // The round product badge: a circle shaded from the status colour to half of
 // it, with the gauge symbol in white.
@@ -137,15 +136,9 @@ QWidget* LoadDashboard::buildActionRow() {
     auto* row = new QHBoxLayout(tiles);
     row->setContentsMargins(sideMargin, 0, sideMargin, 0);
     row->setSpacing(8);
-    const auto tint = [this](NamedColor color) { return Tone::resolve(color, palette()); };
-    row->addWidget(new ActionButton(QStringLiteral("trash"), QStringLiteral("Old Files"),
-                                    tint(NamedColor::red),
-                                    [this] { m_engine.cleanOldFiles(cleanupAgeDays); }));
-    row->addWidget(new ActionButton(QStringLiteral("folder.badge.plus"),
-                                    QStringLiteral("Archive All"), tint(NamedColor::blue),
-                                    [this] { m_engine.archiveToFolder(); }));
-    row->addWidget(new ActionButton(QStringLiteral("arrow.clockwise"), QStringLiteral("Rescan"),
-                                    tint(NamedColor::green), [this] { m_engine.scan(); }));
+    addRemedyTiles(
+        row, m_engine, palette(),
+        {QStringLiteral("Old Files"), QStringLiteral("Archive All"), QStringLiteral("Rescan")});
     return tiles;
 }
 

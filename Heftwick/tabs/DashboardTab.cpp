@@ -24,7 +24,6 @@ namespace {
 
 constexpr int gaugeHeight = 240;
 constexpr int noteMaxWidth = 400;
-constexpr int cleanupDays = 30;
 // The help glyph's circle fills about 20/24 of its em box: this size draws it
 // as large as a title 2 line.
 constexpr int helpGlyphSize = 20;
@@ -136,7 +135,6 @@ QWidget* DashboardTab::buildGaugeBlock() {
 }
 
 QWidget* DashboardTab::buildActionsBlock() {
-    const Palette::Appearance appearance = Palette::appearanceOf(palette());
     auto* block = new QWidget;
     auto* column = new QVBoxLayout(block);
     column->setContentsMargins(0, 0, 0, 0);
@@ -144,15 +142,9 @@ QWidget* DashboardTab::buildActionsBlock() {
 
     auto* tiles = new QHBoxLayout;
     tiles->setSpacing(12);
-    tiles->addWidget(new ActionButton(QStringLiteral("trash"), QStringLiteral("Clean Old"),
-                                      Palette::named(NamedColor::red, appearance),
-                                      [this] { m_engine.cleanOldFiles(cleanupDays); }));
-    tiles->addWidget(new ActionButton(
-        QStringLiteral("folder.badge.plus"), QStringLiteral("Archive"),
-        Palette::named(NamedColor::blue, appearance), [this] { m_engine.archiveToFolder(); }));
-    tiles->addWidget(new ActionButton(QStringLiteral("arrow.clockwise"), QStringLiteral("Rescan"),
-                                      Palette::named(NamedColor::green, appearance),
-                                      [this] { m_engine.scan(); }));
+    addRemedyTiles(
+        tiles, m_engine, palette(),
+        {QStringLiteral("Clean Old"), QStringLiteral("Archive"), QStringLiteral("Rescan")});
     column->addLayout(tiles);
 
     auto* descriptions = new QHBoxLayout;
