@@ -1,19 +1,9 @@
 #include "ToneLabel.h"
 
+#include "shell/TextStyles.h"
+
 #include <QPainter>
 #include <QtMath>
-
-namespace {
-
-// The text on one line: a file name may hold line breaks and tabs.
-QString oneLine(QString text) {
-    for (QChar& c : text)
-        if (c.isSpace() || c.category() == QChar::Other_Control)
-            c = u' ';
-    return text;
-}
-
-} // namespace
 
 ToneLabel::ToneLabel(const QString& text, const QFont& font, Tone::Rule color, QWidget* parent)
     : QLabel(text, parent), m_color(std::move(color)) {
@@ -39,7 +29,7 @@ QColor ToneLabel::color() const {
 QString ToneLabel::shownText() const {
     if (m_elide == Qt::ElideNone)
         return text();
-    return fontMetrics().elidedText(oneLine(text()), m_elide, contentsRect().width());
+    return fontMetrics().elidedText(TextStyles::oneLine(text()), m_elide, contentsRect().width());
 }
 
 QSize ToneLabel::sizeHint() const {
@@ -47,7 +37,7 @@ QSize ToneLabel::sizeHint() const {
         return QLabel::sizeHint();
     const QMargins margins = contentsMargins();
     // Rounded up: the fractional advance must fit, or the text would be elided.
-    const int width = qCeil(QFontMetricsF(font()).horizontalAdvance(oneLine(text())));
+    const int width = qCeil(QFontMetricsF(font()).horizontalAdvance(TextStyles::oneLine(text())));
     return {width + margins.left() + margins.right(),
             fontMetrics().height() + margins.top() + margins.bottom()};
 }

@@ -45,4 +45,11 @@ QFont tracked(QFont f, qreal points) {
     return f;
 }
 
+QString oneLine(QString text) {
+    for (QChar& c : text)
+        if (c.isSpace() || c.category() == QChar::Other_Control)
+            c = u' ';
+    return text;
+}
+
 } // namespace TextStyles

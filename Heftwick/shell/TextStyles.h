@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 
 // Fonts at the sizes the views give in points. A point here is one
 // device-independent pixel, so layouts keep their stated geometry on any
@@ -21,5 +22,9 @@ QFont font(TextStyle style, bool bold = false, FontDesign design = FontDesign::s
 qreal pointSize(TextStyle style);
 // Letter spacing in points.
 QFont tracked(QFont font, qreal points);
+// The text for a single line: line breaks, tabs and other control characters
+// (a Linux file name may hold any of them) become spaces, so the text measures
+// as it is drawn.
+QString oneLine(QString text);
 
 } // namespace TextStyles

@@ -73,10 +73,10 @@ public:
         const QRect nameRect(textLeft, area.top(), textWidth, nameMetrics.height());
         painter->setFont(nameFont());
         painter->setPen(option.palette.color(QPalette::Text));
-        // A Linux file name may hold line breaks and tabs: one line all the same.
-        painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
-                                                 Qt::ElideMiddle, textWidth));
+        painter->drawText(
+            nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+            nameMetrics.elidedText(TextStyles::oneLine(index.data(Qt::DisplayRole).toString()),
+                                   Qt::ElideMiddle, textWidth));
         painter->setFont(kindFont());
         painter->setPen(secondary);
         painter->drawText(QRect(textLeft, nameRect.bottom() + 1 + 2, textWidth,
