@@ -62,8 +62,7 @@ std::optional<QByteArray> realEntryPath(const QByteArray& path) {
         ::realpath(PosixFs::parentPath(path).constData(), nullptr), &std::free);
     if (!parent)
         return std::nullopt;
-    const QByteArray folder(parent.get());
-    return (folder == "/" ? folder : folder + '/') + PosixFs::lastComponent(path);
+    return PosixFs::childPath(QByteArray(parent.get()), PosixFs::lastComponent(path));
 }
 
 // The mount point holding a folder: its highest ancestor on the same device.
@@ -125,7 +124,9 @@ InfoResult createInfoFile(int infoDir, const QByteArray& infoName, const QByteAr
 
 } // namespace
 
-Trash::Trash() : m_homeTrash(defaultHomeTrash()) {}
+Trash::Trash() : Trash(defaultHomeTrash()) {}
+
+Trash::Trash(QByteArray homeTrashPath) : m_homeTrash(std::move(homeTrashPath)) {}
 
 QByteArray Trash::encodePath(const QByteArray& path) {
     return path.toPercentEncoding("/", QByteArray(), '%');

@@ -18,6 +18,7 @@ class Trash {
 public:
     // The home trash of the current environment (XDG_DATA_HOME, HOME).
     Trash();
+    explicit Trash(QByteArray homeTrashPath);
 
     // Moves the entry at the absolute path to the trash. Returns false, with
     // the entry left in place and no trace in the trash, on any failure.
