@@ -166,13 +166,12 @@ QList<LoadEngine::FileItem> heaviestItems(const QByteArray& desktopPath, const L
     });
     order.resize(std::min(order.size(), std::size_t(LoadEngine::topItemLimit)));
 
-    const QByteArray base = desktopPath.endsWith('/') ? desktopPath : desktopPath + '/';
     QList<LoadEngine::FileItem> items;
     for (const std::size_t i : order) {
         const Entry& e = entries[i];
         const QByteArray rawName(listing.name(e), qsizetype(e.nameLength));
-        items.append(LoadEngine::FileItem(base + rawName, QFile::decodeName(rawName), e.size,
-                                          e.isDirectory,
+        items.append(LoadEngine::FileItem(PosixFs::childPath(desktopPath, rawName),
+                                          QFile::decodeName(rawName), e.size, e.isDirectory,
                                           QDateTime::fromMSecsSinceEpoch(e.modifiedMSecs)));
     }
     return items;

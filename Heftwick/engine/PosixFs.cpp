@@ -64,6 +64,10 @@ QByteArray parentPath(const QByteArray& path) {
     return slash > 0 ? path.left(slash) : QByteArray("/");
 }
 
+QByteArray childPath(const QByteArray& folder, const QByteArray& name) {
+    return (folder.endsWith('/') ? folder : folder + '/') + name;
+}
+
 qint64 modifiedMSecs(const struct stat& st) {
     return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000;
 }

@@ -43,6 +43,8 @@ bool moveNoReplace(int fromDirFd, const char* from, int toDirFd, const char* to)
 QByteArray lastComponent(const QByteArray& path);
 // Everything before the last '/' ("/" for an entry directly under the root).
 QByteArray parentPath(const QByteArray& path);
+// The path of an entry inside a folder, with one '/' between the two.
+QByteArray childPath(const QByteArray& folder, const QByteArray& name);
 
 // Modification time of a stat record in whole milliseconds since the epoch.
 qint64 modifiedMSecs(const struct stat& st);
