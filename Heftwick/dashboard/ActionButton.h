@@ -16,9 +16,6 @@ public:
     ActionButton(const QString& icon, const QString& label, const QColor& color,
                  std::function<void()> action, QWidget* parent = nullptr);
 
-    QString iconName() const { return m_icon; }
-    QColor color() const { return m_color; }
-
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

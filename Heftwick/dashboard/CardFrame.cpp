@@ -20,16 +20,14 @@ constexpr int rowSpacing = 8;
 } // namespace
 
 CardFrame::CardFrame(const QString& title, int listSpacing, QWidget* parent)
-    : QWidget(parent),
-      m_title(new ToneLabel(
-          title, TextStyles::tracked(TextStyles::font(8, QFont::Black, FontDesign::rounded), 1.5),
-          Tone::windowText(0.25))),
-      m_list(new QVBoxLayout) {
+    : QWidget(parent), m_list(new QVBoxLayout) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(outerMargin + innerMargin, innerMargin, outerMargin + innerMargin,
                                innerMargin);
     column->setSpacing(titleGap);
-    column->addWidget(m_title);
+    column->addWidget(new ToneLabel(
+        title, TextStyles::tracked(TextStyles::font(8, QFont::Black, FontDesign::rounded), 1.5),
+        Tone::windowText(0.25)));
     m_list->setContentsMargins(0, 0, 0, 0);
     m_list->setSpacing(listSpacing);
     column->addLayout(m_list);

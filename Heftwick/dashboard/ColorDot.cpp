@@ -7,11 +7,6 @@ ColorDot::ColorDot(int diameter, Tone::Rule color, QWidget* parent)
     setFixedSize(diameter, diameter);
 }
 
-void ColorDot::setColorRule(Tone::Rule color) {
-    m_color = std::move(color);
-    update();
-}
-
 QColor ColorDot::color() const {
     return m_color(palette());
 }

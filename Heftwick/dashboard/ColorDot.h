@@ -11,7 +11,6 @@ class ColorDot : public QWidget {
 public:
     ColorDot(int diameter, Tone::Rule color, QWidget* parent = nullptr);
 
-    void setColorRule(Tone::Rule color);
     QColor color() const;
 
 protected:
