@@ -46,8 +46,7 @@ int x11ScreenNumber() {
 TrayHostWatcher::TrayHostWatcher(QObject* parent) : QObject(parent) {}
 
 TrayHostWatcher::~TrayHostWatcher() {
-    if (m_filtering)
-        QCoreApplication::instance()->removeNativeEventFilter(this);
+    stopFiltering();
 }
 
 void TrayHostWatcher::start() {
@@ -59,7 +58,14 @@ void TrayHostWatcher::found() {
     if (m_found)
         return;
     m_found = true;
+    stopFiltering();
     emit hostFound();
+}
+
+void TrayHostWatcher::stopFiltering() {
+    if (m_filtering)
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    m_filtering = false;
 }
 
 // A watcher on the bus is not yet a tray: Qt needs it to report a host, so
@@ -78,7 +84,10 @@ void TrayHostWatcher::watchStatusNotifierWatcher() {
 }
 
 // Asks without blocking: the watcher is another process that may be slow.
+// Once a host is known there is nothing left to ask.
 void TrayHostWatcher::checkStatusNotifierWatcher() {
+    if (m_found)
+        return;
     QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
                                                       "org.freedesktop.DBus.Properties", "Get");
     get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
@@ -118,7 +127,7 @@ bool TrayHostWatcher::xembedTrayOwned() const {
 }
 
 bool TrayHostWatcher::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (m_found || eventType != "xcb_generic_event_t")
+    if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)

@@ -22,7 +22,8 @@ public:
     ~TrayHostWatcher() override;
 
     // Checks for a host already present and starts listening for one to
-    // appear; emits hostFound() (possibly at once) the first time one is seen.
+    // appear; emits hostFound() (possibly at once) the first time one is seen,
+    // and stops listening then.
     void start();
     bool hasFoundHost() const { return m_found; }
 
@@ -38,6 +39,7 @@ private:
     bool xembedTrayOwned() const;
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     void found();
+    void stopFiltering();
 
     bool m_found = false;
     bool m_filtering = false;
