@@ -48,9 +48,8 @@ private:
 TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShowsTheWindow) {
     ScopedHome home;
     PilewatchApp app;
-    app.launch();
+    ASSERT_TRUE(launchAndWait(app));
     AppDelegate& delegate = app.appDelegate();
-    ASSERT_TRUE(waitUntil([&] { return delegate.popover() != nullptr; }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
     waitUntil([] { return false; }, 300); // lets a tray host check finish
     EXPECT_EQ(delegate.statusItem(), nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeftwickApp.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -15,6 +16,13 @@ inline bool putSampleDesktop(const ScopedHome& home) {
     makeSparseFile(desktop + "/report.pdf", 12'000'000);
     writeFile(desktop + "/notes.txt", "notes");
     return true;
+}
+
+// Launches the app and waits until it has finished launching (its panel is
+// made); false if it does not in time.
+inline bool launchAndWait(PilewatchApp& app) {
+    app.launch();
+    return waitUntil([&] { return app.appDelegate().popover() != nullptr; });
 }
 
 // A helper program run beside a test, killed when the object goes.

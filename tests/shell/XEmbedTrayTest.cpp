@@ -14,9 +14,8 @@ namespace {
 TEST(XEmbedTray, TheIconJoinsATrayThatStartsLaterAndThePanelOpensBelowIt) {
     ScopedHome home;
     PilewatchApp app;
-    app.launch();
+    ASSERT_TRUE(launchAndWait(app));
     AppDelegate& delegate = app.appDelegate();
-    ASSERT_TRUE(waitUntil([&] { return delegate.popover() != nullptr; }));
     EXPECT_EQ(delegate.statusItem(), nullptr);
 
     // A tray bar along the top edge, its icons at the right end.
