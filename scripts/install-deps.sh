@@ -14,9 +14,9 @@ packages=(
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # shared core: keychain and records
   libsecret-1-dev libsqlite3-dev
-  # tests and benchmarks
+  # tests and benchmarks (GoogleTest's CMake package also names the gmock library)
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth dbus dbus-bin dbus-x11 gnome-keyring libsecret-tools trash-cli
+  xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
   at-spi2-core python3-pyatspi trayer
 )
 
