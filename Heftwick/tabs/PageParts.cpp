@@ -1,7 +1,7 @@
 #include "PageParts.h"
 
 #include "SymbolIcon.h"
-#include "shell/Palette.h"
+#include "dashboard/ToneLabel.h"
 #include "shell/TextStyles.h"
 
 #include <QHBoxLayout>
@@ -21,15 +21,9 @@ QLabel* wrappingLabel(const QString& text, const QFont& font, QWidget* parent) {
     return label;
 }
 
-void useSecondaryColor(QWidget* widget) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, Palette::secondaryLabel(Palette::appearanceOf(palette)));
-    widget->setPalette(palette);
-}
-
 QLabel* secondaryLabel(const QString& text, const QFont& font, QWidget* parent) {
-    QLabel* label = wrappingLabel(text, font, parent);
-    useSecondaryColor(label);
+    auto* label = new ToneLabel(text, font, Tone::secondaryText(), parent);
+    label->setWordWrap(true);
     return label;
 }
 

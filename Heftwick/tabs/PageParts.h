@@ -18,9 +18,8 @@ constexpr int pageInset = 24;
 
 // A plain-text label that wraps to as many lines as it needs.
 QLabel* wrappingLabel(const QString& text, const QFont& font, QWidget* parent = nullptr);
-// Draws the widget's text in the secondary label colour of its palette's appearance.
-void useSecondaryColor(QWidget* widget);
-// A wrapping label in the secondary colour.
+// A wrapping label in the secondary label colour of its palette's appearance,
+// resolved whenever it paints.
 QLabel* secondaryLabel(const QString& text, const QFont& font, QWidget* parent = nullptr);
 
 // The page heading: a bold title 2 over a wrapping subheadline in the secondary

@@ -2,6 +2,7 @@
 #include "dashboard/ActionButton.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadGauge.h"
+#include "dashboard/ToneLabel.h"
 #include "shell/ByteFormat.h"
 #include "shell/MainWindowView.h"
 #include "shell/Palette.h"
@@ -377,8 +378,9 @@ TEST_F(TabsTest, EveryTabFitsTheMinimumWindowInALightAndADarkPalette) {
             select(index);
             expectEverythingFits(tab());
             const QLabel* subtitle = visibleLabel(tab(), subtitles[index]);
-            EXPECT_TRUE(subtitle && subtitle->palette().color(QPalette::WindowText) ==
-                                        Palette::secondaryLabel(Palette::appearanceOf(palette)));
+            const auto* secondary = qobject_cast<const ToneLabel*>(subtitle);
+            EXPECT_TRUE(secondary && secondary->color() ==
+                                         Palette::secondaryLabel(Palette::appearanceOf(palette)));
             if (const auto* scroll = tab()->findChild<QScrollArea*>()) {
                 EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0) << "too tall for 500 points";
                 EXPECT_TRUE(scroll->widget()->isAncestorOf(subtitle)) << "the header scrolls too";
