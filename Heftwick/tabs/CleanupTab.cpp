@@ -3,7 +3,7 @@
 #include "PageParts.h"
 #include "TintedCard.h"
 #include "TipRow.h"
-#include "shell/Palette.h"
+#include "dashboard/Tone.h"
 #include "shell/TextStyles.h"
 
 #include <QGridLayout>
@@ -25,10 +25,6 @@ QVBoxLayout* cardColumn(TintedCard* card) {
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(12);
     return column;
-}
-
-QColor systemColor(const QWidget* widget, NamedColor color) {
-    return Palette::named(color, Palette::appearanceOf(widget->palette()));
 }
 
 QString daysText(int days) {
@@ -58,7 +54,7 @@ CleanupTab::CleanupTab(LoadEngine& engine, QWidget* parent) : QWidget(parent), m
 }
 
 QWidget* CleanupTab::buildCleanupCard() {
-    auto* card = new TintedCard(systemColor(this, NamedColor::red));
+    auto* card = new TintedCard(NamedColor::red);
     QVBoxLayout* column = cardColumn(card);
     column->addWidget(
         PageParts::symbolTitle(QStringLiteral("trash"), QStringLiteral("Delete Old Files")));
@@ -99,14 +95,14 @@ QWidget* CleanupTab::buildCleanupCard() {
     showThreshold(m_slider->value());
 
     QPushButton* trash = PageParts::prominentButton(QStringLiteral("Move Old Files to Trash"),
-                                                    systemColor(this, NamedColor::red));
+                                                    Tone::resolve(NamedColor::red, palette()));
     connect(trash, &QPushButton::clicked, this, &CleanupTab::confirmCleanup);
     column->addWidget(trash, 0, Qt::AlignLeft);
     return card;
 }
 
 QWidget* CleanupTab::buildArchiveCard() {
-    auto* card = new TintedCard(systemColor(this, NamedColor::blue));
+    auto* card = new TintedCard(NamedColor::blue);
     QVBoxLayout* column = cardColumn(card);
     column->addWidget(PageParts::symbolTitle(QStringLiteral("folder.badge.plus"),
                                              QStringLiteral("Archive Everything")));
@@ -116,14 +112,14 @@ QWidget* CleanupTab::buildArchiveCard() {
                        "desktop while keeping everything accessible."),
         TextStyles::font(TextStyle::subheadline)));
     QPushButton* archive = PageParts::prominentButton(QStringLiteral("Archive All Desktop Items"),
-                                                      systemColor(this, NamedColor::blue));
+                                                      Tone::resolve(NamedColor::blue, palette()));
     connect(archive, &QPushButton::clicked, this, [this] { m_engine.archiveToFolder(); });
     column->addWidget(archive, 0, Qt::AlignLeft);
     return card;
 }
 
 QWidget* CleanupTab::buildTipsCard() {
-    auto* card = new TintedCard(systemColor(this, NamedColor::yellow));
+    auto* card = new TintedCard(NamedColor::yellow);
     QVBoxLayout* column = cardColumn(card);
     column->addWidget(
         PageParts::symbolTitle(QStringLiteral("lightbulb"), QStringLiteral("Manual Cleanup Tips")));

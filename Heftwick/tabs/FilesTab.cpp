@@ -158,14 +158,12 @@ QWidget* FilesTab::buildListPage() {
 }
 
 QWidget* FilesTab::buildEmptyState() {
-    const Palette::Appearance appearance = Palette::appearanceOf(palette());
-    auto* card = new TintedCard(Palette::named(NamedColor::gray, appearance), nullptr,
-                                TintedCard::Outline::unframed);
+    auto* card = new TintedCard(NamedColor::gray, nullptr, TintedCard::Outline::unframed);
     auto* column = new QVBoxLayout(card);
     column->setSpacing(12);
     column->addStretch(1);
     column->addWidget(new SymbolIcon(QStringLiteral("checkmark.circle.fill"),
-                                     Palette::named(NamedColor::green, appearance), 48, 56),
+                                     Tone::named(NamedColor::green), 48, 56),
                       0, Qt::AlignHCenter);
     for (QLabel* label :
          {PageParts::wrappingLabel(QStringLiteral("Your desktop is clean!"),

@@ -50,8 +50,7 @@ QWidget* symbolTitle(const QString& symbol, const QString& title) {
     const QFont font = TextStyles::font(TextStyle::headline);
     auto* text = wrappingLabel(title, font);
     const qreal points = font.pixelSize();
-    row->addWidget(new SymbolIcon(symbol, text->palette().color(QPalette::WindowText), points,
-                                  qRound(points * 1.4)));
+    row->addWidget(new SymbolIcon(symbol, Tone::windowText(), points, qRound(points * 1.4)));
     row->addWidget(text, 1);
     return widget;
 }

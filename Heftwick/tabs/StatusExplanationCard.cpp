@@ -2,7 +2,6 @@
 
 #include "PageParts.h"
 #include "SymbolIcon.h"
-#include "shell/Palette.h"
 #include "shell/TextStyles.h"
 
 #include <QHBoxLayout>
@@ -35,8 +34,8 @@ QString explanation(LoadEngine::LoadStatus status) {
 } // namespace
 
 StatusExplanationCard::StatusExplanationCard(LoadEngine::LoadStatus status, QWidget* parent)
-    : TintedCard(QColor(), parent), m_status(status),
-      m_icon(new SymbolIcon(QString(), QColor(), 24, 36)),
+    : TintedCard(status.color(), parent),
+      m_icon(new SymbolIcon(status.icon(), Tone::named(status.color()), 24, 36)),
       m_statusLine(PageParts::wrappingLabel(QString(), TextStyles::font(13, QFont::Bold))),
       m_explanation(PageParts::secondaryLabel(QString(), TextStyles::font(12))) {
     auto* column = new QVBoxLayout(this);
@@ -59,13 +58,11 @@ StatusExplanationCard::StatusExplanationCard(LoadEngine::LoadStatus status, QWid
 }
 
 void StatusExplanationCard::setStatus(LoadEngine::LoadStatus status) {
-    m_status = status;
-    const QColor color = Palette::named(status.color(), Palette::appearanceOf(palette()));
-    setTint(color);
-    m_icon->setSymbol(status.icon(), color);
+    setTint(status.color());
+    m_icon->setSymbol(status.icon(), Tone::named(status.color()));
     m_statusLine->setText(QStringLiteral("Current Status: ") + status.rawValue());
     QPalette linePalette = m_statusLine->palette();
-    linePalette.setColor(QPalette::WindowText, color);
+    linePalette.setColor(QPalette::WindowText, tint());
     m_statusLine->setPalette(linePalette);
     m_explanation->setText(explanation(status));
     setAccessibleName(m_statusLine->text());

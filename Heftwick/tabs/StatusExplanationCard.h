@@ -14,10 +14,8 @@ public:
     explicit StatusExplanationCard(LoadEngine::LoadStatus status, QWidget* parent = nullptr);
 
     void setStatus(LoadEngine::LoadStatus status);
-    LoadEngine::LoadStatus status() const { return m_status; }
 
 private:
-    LoadEngine::LoadStatus m_status;
     SymbolIcon* m_icon;
     QLabel* m_statusLine;
     QLabel* m_explanation;

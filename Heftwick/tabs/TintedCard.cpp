@@ -1,5 +1,6 @@
 #include "TintedCard.h"
 
+#include "dashboard/Tone.h"
 #include "shell/Palette.h"
 
 #include <QPainter>
@@ -10,12 +11,16 @@ constexpr qreal cornerRadius = 12;
 constexpr qreal outlineWidth = 1;
 } // namespace
 
-TintedCard::TintedCard(const QColor& tint, QWidget* parent, Outline outline)
+TintedCard::TintedCard(NamedColor tint, QWidget* parent, Outline outline)
     : QWidget(parent), m_tint(tint), m_outline(outline) {}
 
-void TintedCard::setTint(const QColor& tint) {
+void TintedCard::setTint(NamedColor tint) {
     m_tint = tint;
     update();
+}
+
+QColor TintedCard::tint() const {
+    return Tone::resolve(m_tint, palette());
 }
 
 void TintedCard::paintEvent(QPaintEvent*) {
@@ -26,9 +31,10 @@ void TintedCard::paintEvent(QPaintEvent*) {
     const QRectF shape = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
     QPainterPath path;
     path.addRoundedRect(shape, cornerRadius, cornerRadius);
-    painter.fillPath(path, Palette::withOpacity(m_tint, 0.05));
+    const QColor color = tint();
+    painter.fillPath(path, Palette::withOpacity(color, 0.05));
     if (m_outline == Outline::unframed)
         return;
-    painter.setPen(QPen(Palette::withOpacity(m_tint, 0.2), outlineWidth));
+    painter.setPen(QPen(Palette::withOpacity(color, 0.2), outlineWidth));
     painter.drawPath(path);
 }

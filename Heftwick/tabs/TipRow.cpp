@@ -2,7 +2,6 @@
 
 #include "PageParts.h"
 #include "SymbolIcon.h"
-#include "shell/Palette.h"
 #include "shell/TextStyles.h"
 
 #include <QHBoxLayout>
@@ -12,7 +11,6 @@ TipRow::TipRow(const QString& icon, const QString& text, QWidget* parent) : QWid
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    const QColor yellow = Palette::named(NamedColor::yellow, Palette::appearanceOf(palette()));
-    row->addWidget(new SymbolIcon(icon, yellow, 14, 20), 0, Qt::AlignTop);
+    row->addWidget(new SymbolIcon(icon, Tone::named(NamedColor::yellow), 14, 20), 0, Qt::AlignTop);
     row->addWidget(PageParts::secondaryLabel(text, TextStyles::font(12)), 1);
 }
