@@ -25,10 +25,14 @@ MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
     connect(m_sidebar, &Sidebar::selectedTabChanged, this, &MainWindowView::showTab);
 }
 
+// The sidebar's selection decides the tab shown.
+int MainWindowView::selectedTab() const {
+    return m_sidebar->selectedTab();
+}
+
 // Replaces the shown tab with a fresh one; the previous tab and everything it
 // held are deleted at once.
 void MainWindowView::showTab(int index) {
-    m_selectedTab = index;
     QWidget* tab = makeTab(index);
     // Screen readers name the page after the destination that shows it.
     tab->setAccessibleName(

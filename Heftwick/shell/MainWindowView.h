@@ -18,7 +18,7 @@ public:
 
     explicit MainWindowView(LoadEngine& engine, QWidget* parent = nullptr);
 
-    int selectedTab() const { return m_selectedTab; }
+    int selectedTab() const;
     Sidebar* sidebar() const { return m_sidebar; }
     // The tab shown in the detail column.
     QWidget* currentTab() const { return m_currentTab; }
@@ -31,5 +31,4 @@ private:
     Sidebar* m_sidebar = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_currentTab = nullptr;
-    int m_selectedTab = 0;
 };
