@@ -5,16 +5,9 @@
 
 namespace TextStyles {
 
-QFont font(qreal points, QFont::Weight weight, FontDesign design) {
-    // No rounded face ships with a bare Debian desktop: rounded titles use the
-    // application font, so they stay consistent with the rest of the interface.
-    QFont f = design == FontDesign::monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
-                                               : QGuiApplication::font();
-    f.setPixelSize(qRound(points));
-    f.setWeight(weight);
-    return f;
-}
+namespace {
 
+// The size behind a text style, in points.
 qreal pointSize(TextStyle style) {
     switch (style) {
     case TextStyle::title2:
@@ -32,6 +25,18 @@ qreal pointSize(TextStyle style) {
         return 9;
     }
     return 13;
+}
+
+} // namespace
+
+QFont font(qreal points, QFont::Weight weight, FontDesign design) {
+    // No rounded face ships with a bare Debian desktop: rounded titles use the
+    // application font, so they stay consistent with the rest of the interface.
+    QFont f = design == FontDesign::monospaced ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
+                                               : QGuiApplication::font();
+    f.setPixelSize(qRound(points));
+    f.setWeight(weight);
+    return f;
 }
 
 QFont font(TextStyle style, bool bold, FontDesign design) {

@@ -18,8 +18,6 @@ QFont font(qreal points, QFont::Weight weight = QFont::Normal,
 // prominence (title 2 above title 3, above headline and body, above
 // subheadline, caption and caption 2).
 QFont font(TextStyle style, bool bold = false, FontDesign design = FontDesign::standard);
-// The size behind a text style, in points.
-qreal pointSize(TextStyle style);
 // Letter spacing in points.
 QFont tracked(QFont font, qreal points);
 // The text for a single line: line breaks, tabs and other control characters
