@@ -1,5 +1,6 @@
 #include "ActionButton.h"
 
+#include "Tone.h"
 #include "engine/LoadEngine.h"
 #include "shell/Palette.h"
 #include "shell/Symbols.h"
@@ -97,14 +98,13 @@ void ActionButton::paintEvent(QPaintEvent*) {
 
 void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, const QPalette& palette,
                     const RemedyCaptions& captions) {
-    const Palette::Appearance appearance = Palette::appearanceOf(palette);
     row->addWidget(new ActionButton(QStringLiteral("trash"), captions.cleanOld,
-                                    Palette::named(NamedColor::red, appearance),
+                                    Tone::resolve(NamedColor::red, palette),
                                     [&engine] { engine.cleanOldFiles(cleanupAgeDays); }));
     row->addWidget(new ActionButton(QStringLiteral("folder.badge.plus"), captions.archive,
-                                    Palette::named(NamedColor::blue, appearance),
+                                    Tone::resolve(NamedColor::blue, palette),
                                     [&engine] { engine.archiveToFolder(); }));
     row->addWidget(new ActionButton(QStringLiteral("arrow.clockwise"), captions.rescan,
-                                    Palette::named(NamedColor::green, appearance),
+                                    Tone::resolve(NamedColor::green, palette),
                                     [&engine] { engine.scan(); }));
 }
