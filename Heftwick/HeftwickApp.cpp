@@ -2,9 +2,9 @@
 
 #include "dashboard/LoadDashboard.h"
 #include "shell/MainWindowView.h"
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 #include "shell/PanelWindow.h"
-#include "shell/Symbols.h"
+#include "Platform/Symbols.h"
 #include "shell/TrayHostWatcher.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "Tone.h"
 #include "engine/LoadEngine.h"
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>

@@ -2,8 +2,8 @@
 
 #include "ToneLabel.h"
 #include "shell/ByteFormat.h"
-#include "shell/Palette.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/TextStyles.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

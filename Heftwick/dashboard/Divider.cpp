@@ -1,6 +1,6 @@
 #include "Divider.h"
 
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 #include "Divider.h"
 #include "StatusRow.h"
 #include "ToneLabel.h"
-#include "shell/TextStyles.h"
+#include "Platform/TextStyles.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>

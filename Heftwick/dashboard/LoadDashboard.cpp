@@ -6,9 +6,9 @@
 #include "LoadGauge.h"
 #include "ToneLabel.h"
 #include "TopFilesCard.h"
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
 
 #include <QHBoxLayout>
 #include <QLinearGradient>

@@ -2,8 +2,8 @@
 
 #include "Tone.h"
 #include "shell/ByteFormat.h"
-#include "shell/Palette.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/TextStyles.h"
 
 #include <QConicalGradient>
 #include <QPainter>

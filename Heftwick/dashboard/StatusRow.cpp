@@ -2,7 +2,7 @@
 
 #include "ColorDot.h"
 #include "ToneLabel.h"
-#include "shell/TextStyles.h"
+#include "Platform/TextStyles.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -1,6 +1,6 @@
 #include "Tone.h"
 
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 
 namespace Tone {
 

@@ -1,6 +1,6 @@
 #include "ToneLabel.h"
 
-#include "shell/TextStyles.h"
+#include "Platform/TextStyles.h"
 
 #include <QPainter>
 #include <QtMath>

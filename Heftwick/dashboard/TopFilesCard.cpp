@@ -1,7 +1,7 @@
 #include "TopFilesCard.h"
 
 #include "ToneLabel.h"
-#include "shell/Symbols.h"
+#include "Platform/Symbols.h"
 
 namespace {
 

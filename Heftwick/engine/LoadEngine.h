@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NamedColor.h"
+#include "Platform/NamedColor.h"
 
 #include <QByteArray>
 #include <QDateTime>

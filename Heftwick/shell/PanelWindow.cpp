@@ -1,6 +1,6 @@
 #include "shell/PanelWindow.h"
 
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

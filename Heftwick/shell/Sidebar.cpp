@@ -1,8 +1,8 @@
 #include "shell/Sidebar.h"
 
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
 
 #include <QEvent>
 

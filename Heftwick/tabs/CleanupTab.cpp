@@ -4,7 +4,7 @@
 #include "TintedCard.h"
 #include "TipRow.h"
 #include "dashboard/Tone.h"
-#include "shell/TextStyles.h"
+#include "Platform/TextStyles.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

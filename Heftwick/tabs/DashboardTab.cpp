@@ -6,9 +6,9 @@
 #include "dashboard/CategoryCard.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadGauge.h"
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

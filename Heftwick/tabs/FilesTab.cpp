@@ -4,9 +4,9 @@
 #include "SymbolIcon.h"
 #include "TintedCard.h"
 #include "shell/ByteFormat.h"
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
-#include "shell/TextStyles.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -2,7 +2,7 @@
 
 #include "SymbolIcon.h"
 #include "dashboard/ToneLabel.h"
-#include "shell/TextStyles.h"
+#include "Platform/TextStyles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

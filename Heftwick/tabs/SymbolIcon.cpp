@@ -1,6 +1,6 @@
 #include "SymbolIcon.h"
 
-#include "shell/Symbols.h"
+#include "Platform/Symbols.h"
 
 #include <QFontMetrics>
 #include <QPainter>

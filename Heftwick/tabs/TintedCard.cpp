@@ -1,7 +1,7 @@
 #include "TintedCard.h"
 
 #include "dashboard/Tone.h"
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -2,7 +2,7 @@
 
 #include "PageParts.h"
 #include "SymbolIcon.h"
-#include "shell/TextStyles.h"
+#include "Platform/TextStyles.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

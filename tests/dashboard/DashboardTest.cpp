@@ -7,8 +7,8 @@
 #include "dashboard/ToneLabel.h"
 #include "dashboard/TopFilesCard.h"
 #include "shell/ByteFormat.h"
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
 
 #include <QAccessible>
 #include <QApplication>

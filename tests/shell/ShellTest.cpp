@@ -2,10 +2,10 @@
 #include "ShellTestSupport.h"
 #include "shell/ByteFormat.h"
 #include "shell/MainWindowView.h"
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 #include "shell/PanelWindow.h"
 #include "shell/Sidebar.h"
-#include "shell/Symbols.h"
+#include "Platform/Symbols.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "dashboard/ToneLabel.h"
 #include "shell/ByteFormat.h"
 #include "shell/MainWindowView.h"
-#include "shell/Palette.h"
+#include "Platform/Palette.h"
 #include "shell/Sidebar.h"
 #include "tabs/FilesTab.h"
 #include "tabs/StatusExplanationCard.h"
