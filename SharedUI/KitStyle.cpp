@@ -1,0 +1,43 @@
+#include "KitStyle.h"
+
+#include "Platform/Palette.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace KitStyle {
+
+QColor material(Material material, const QPalette& palette) {
+    switch (material) {
+    case Material::ultraThin:
+        return Palette::withOpacity(palette.color(QPalette::Window), 0.55);
+    case Material::windowBackground:
+        return palette.color(QPalette::Window);
+    case Material::controlBackground:
+        return palette.color(QPalette::Button);
+    }
+    return palette.color(QPalette::Window);
+}
+
+QColor accent(const QPalette& palette) {
+    return Palette::accent(Palette::appearanceOf(palette));
+}
+
+QColor primary(const QPalette& palette) {
+    return palette.color(QPalette::WindowText);
+}
+
+QColor secondary(const QPalette& palette) {
+    return Palette::secondaryLabel(Palette::appearanceOf(palette));
+}
+
+QColor named(NamedColor color, const QPalette& palette) {
+    return Palette::named(color, Palette::appearanceOf(palette));
+}
+
+void makeFocusable(QWidget* widget, const QString& accessibleName) {
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->setAccessibleName(accessibleName);
+}
+
+} // namespace KitStyle

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Platform/NamedColor.h"
+
+#include <QColor>
+#include <QString>
+
+class QPalette;
+class QWidget;
+
+// The host's stand-ins for the desktop's standard padding, materials and
+// semantic colours, shared by every component of the kit. Colours are read from
+// the widget's palette when it paints, so a theme change shows at once.
+namespace KitStyle {
+
+// The standard padding around panels, rows' containers and cards, in points
+// (device-independent pixels): the spacing Qt styles give a dialog's content.
+inline constexpr int standardPadding = 16;
+
+// Materials are translucent fills that let what lies behind show through. Here
+// they are the palette's colours at fixed opacities:
+//   ultraThin           -> Window at 55 %
+//   windowBackground    -> Window, opaque
+//   controlBackground   -> Button, opaque
+enum class Material { ultraThin, windowBackground, controlBackground };
+QColor material(Material material, const QPalette& palette);
+
+// The accent colour: the desktop's blue in the palette's appearance.
+QColor accent(const QPalette& palette);
+// Primary text: the palette's window text.
+QColor primary(const QPalette& palette);
+// Secondary text: the foreground at reduced strength.
+QColor secondary(const QPalette& palette);
+// A named colour in the palette's appearance.
+QColor named(NamedColor color, const QPalette& palette);
+
+// Gives an interactive component keyboard focus (Tab and click) and the name a
+// screen reader announces.
+void makeFocusable(QWidget* widget, const QString& accessibleName);
+
+} // namespace KitStyle
