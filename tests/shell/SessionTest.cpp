@@ -94,6 +94,13 @@ TEST(SingleInstance, ASecondStartHandsOverToTheRunningPilewatchAndLeaves) {
     EXPECT_TRUE(bus->isServiceRegistered("io.pilewatch.Pilewatch")) << first.output();
 }
 
+// The real executable with its AT-SPI bridge on.
+ChildProcess startAccessiblePilewatch() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    return ChildProcess(PILEWATCH_EXECUTABLE, {}, environment);
+}
+
 // Whether accessible_texts.py finds every expected text in the window named windowName
 // of the real executable, its AT-SPI bridge on, showing the sample Desktop.
 void expectScreenReaderHears(
@@ -104,9 +111,7 @@ void expectScreenReaderHears(
     ChildProcess reader(SYSTEM_PYTHON3,
                         QStringList{ACCESSIBLE_TEXTS_SCRIPT, windowName, "30"} + expected);
     ASSERT_EQ(reader.nextLine(10000), "listening") << reader.output();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-    ChildProcess app(PILEWATCH_EXECUTABLE, {}, environment);
+    ChildProcess app = startAccessiblePilewatch();
     onceStarted();
     EXPECT_TRUE(reader.succeeds(60'000)) << reader.output() << "\napp output:\n" << app.output();
 }
@@ -133,6 +138,17 @@ TEST(Accessibility, ThePanelOpenedFromTheTrayReadsOutItsTexts) {
          "Archive All", "Rescan", "BREAKDOWN", "Videos", "Documents", "HEAVIEST ITEMS",
          "holiday.mov", "report.pdf", "12 MB"},
         [&] { EXPECT_TRUE(watcher.activateNextItem()) << "the app registered no tray item"; });
+}
+
+// Selected through the accessibility interfaces, clicked, or stepped to with
+// the arrow keys, a sidebar row shows its page, and only one row is ever
+// selected; sidebar_over_atspi.py drives it and checks each step.
+TEST(Accessibility, TheSidebarShowsThePageOfARowSelectedClickedOrSteppedTo) {
+    ScopedHome home;
+    ChildProcess driver(SYSTEM_PYTHON3, {SIDEBAR_OVER_ATSPI_SCRIPT, "30"});
+    ASSERT_EQ(driver.nextLine(10000), "listening") << driver.output();
+    ChildProcess app = startAccessiblePilewatch();
+    EXPECT_TRUE(driver.succeeds(90'000)) << driver.output() << "\napp output:\n" << app.output();
 }
 
 } // namespace
