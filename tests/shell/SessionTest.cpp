@@ -39,6 +39,16 @@ public:
         const QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(m_activate);
         return waitUntil([&] { return call.isFinished(); }) && !call.isError();
     }
+    // A property of the item activated last, as the tray host reads it.
+    QVariant itemProperty(const QString& name) {
+        QDBusMessage get = QDBusMessage::createMethodCall(m_activate.service(), m_activate.path(),
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get << m_activate.interface() << name;
+        QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(get);
+        if (!waitUntil([&] { return call.isFinished(); }) || call.isError())
+            return {};
+        return call.reply().arguments().value(0).value<QDBusVariant>().variant();
+    }
 
 private:
     QDBusMessage m_activate;
@@ -47,6 +57,9 @@ private:
 // Qt picks its tray path once per process: an icon made before the watcher would miss it.
 TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShowsTheWindow) {
     ScopedHome home;
+    // Installed, on a desktop with an icon theme.
+    ScopedIconTheme icons;
+    ASSERT_TRUE(icons.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
     PilewatchApp app;
     ASSERT_TRUE(launchAndWait(app));
     AppDelegate& delegate = app.appDelegate();
@@ -61,6 +74,8 @@ TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShows
     ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));
     EXPECT_EQ(delegate.statusItem()->toolTip(), "Load");
     EXPECT_FALSE(delegate.statusItem()->icon().isNull());
+    // The host gets the symbolic icon's name, to draw it in the panel's colours.
+    EXPECT_EQ(watcher.itemProperty("IconName").toString(), AppDelegate::statusIconName);
     EXPECT_EQ(QApplication::activePopupWidget(), &panel);
     // The D-Bus tray tells no icon geometry: the panel opens by the pointer.
     EXPECT_EQ(panel.geometry(), PanelWindow::placement(QRect(QCursor::pos(), QSize(1, 1)),
