@@ -95,22 +95,17 @@ class Window:
             failures.append(step)
 
 
-def select(window, name):
-    """Selects a row the way assistive technology does: the Selection interface
-    where the toolkit offers it, else the table's row selection."""
-    row = window.rows[name]
+def request(window, name, selected=True):
+    """Asks for a row to be selected (or deselected) the way assistive
+    technology does: through the Selection interface where the toolkit offers
+    it, else through the table's row selection."""
+    index = window.rows[name].getIndexInParent()
     try:
-        window.sidebar.querySelection().selectChild(row.getIndexInParent())
+        selection = window.sidebar.querySelection()
+        (selection.selectChild if selected else selection.deselectChild)(index)
     except NotImplementedError:
-        window.sidebar.queryTable().addRowSelection(row.getIndexInParent())
-
-
-def deselect(window, name):
-    row = window.rows[name]
-    try:
-        window.sidebar.querySelection().deselectChild(row.getIndexInParent())
-    except NotImplementedError:
-        window.sidebar.queryTable().removeRowSelection(row.getIndexInParent())
+        table = window.sidebar.queryTable()
+        (table.addRowSelection if selected else table.removeRowSelection)(index)
 
 
 def do_first_action(window, name):
@@ -149,11 +144,11 @@ def main():
 
     # Selection requests, as voice control and screen-reader commands send them.
     for title in ("Cleanup", "Files", "Dashboard", "Cleanup"):
-        select(window, title)
+        request(window, title)
         window.expect(f"select {title}", title)
-    select(window, "Actions")
+    request(window, "Actions")
     window.expect("select the Actions header", "Cleanup", settle=True)
-    deselect(window, "Cleanup")
+    request(window, "Cleanup", selected=False)
     window.expect("deselect the only selected row", "Cleanup", settle=True)
 
     # The row's own action, then real clicks.
@@ -171,7 +166,7 @@ def main():
 
     # The arrow keys go on from the row selected last, whatever selected it,
     # step over the headers and stop at the ends.
-    select(window, "Cleanup")
+    request(window, "Cleanup")
     window.expect("select Cleanup", "Cleanup")
     for key, title, stays in ((KEY_UP, "Files", False), (KEY_DOWN, "Cleanup", False),
                               (KEY_DOWN, "Cleanup", True), (KEY_UP, "Files", False),
