@@ -39,7 +39,7 @@ void AppDelegate::setupStatusItem() {
 // bars on Linux desktops are dark far more often than light, and the icon
 // matches the panel it opens.
 QIcon AppDelegate::statusIcon() {
-    const QIcon themed = QIcon::fromTheme(statusIconName);
+    QIcon themed = QIcon::fromTheme(statusIconName);
     if (!themed.pixmap(QSize(22, 22)).isNull())
         return themed;
     return Symbols::icon(statusSymbol, Palette::white());
