@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS ?= 2
 
-.PHONY: all deps configure build app run run-xvfb test bench format clean
+.PHONY: all deps configure build app run run-xvfb test bench package format clean
 
 all: build
 
@@ -29,6 +29,12 @@ run-xvfb: app
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The Debian package (build/package/pilewatch_<version>_<arch>.deb): the app and
+# its data, without building the tests.
+package: configure
+	cmake --build $(BUILD_DIR) --target pilewatch pilewatch-icons pilewatch-docs -j $(JOBS)
+	cpack --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package
 
 bench: build
 	$(BUILD_DIR)/bench/pilewatch-bench

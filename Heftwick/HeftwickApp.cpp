@@ -31,12 +31,24 @@ void AppDelegate::setupStatusItem() {
     trayHosts->start();
 }
 
-// The glyph in white: tray bars on Linux desktops are dark far more often than
-// light, and the icon matches the panel it opens.
+// A theme icon keeps its name: a StatusNotifierItem host is handed the name
+// and, for a -symbolic one, paints it in the panel's own foreground colour, on
+// light and dark panels alike; an XEmbed tray gets the icon's mid-grey
+// rendering. The icon counts only if it renders (the theme may hold it while
+// Qt's SVG support is missing). The glyph in white stands in otherwise: tray
+// bars on Linux desktops are dark far more often than light, and the icon
+// matches the panel it opens.
+QIcon AppDelegate::statusIcon() {
+    QIcon themed = QIcon::fromTheme(statusIconName);
+    if (!themed.pixmap(QSize(22, 22)).isNull())
+        return themed;
+    return Symbols::icon(statusSymbol, Palette::white());
+}
+
 void AppDelegate::createStatusItem() {
     if (m_statusItem)
         return;
-    m_statusItem = new QSystemTrayIcon(Symbols::icon(statusSymbol, Palette::white()), this);
+    m_statusItem = new QSystemTrayIcon(statusIcon(), this);
     m_statusItem->setToolTip("Load");
     m_statusItem->setContextMenu(makeStatusMenu());
     connect(m_statusItem, &QSystemTrayIcon::activated, this, &AppDelegate::statusItemActivated);
@@ -83,8 +95,10 @@ PilewatchApp::PilewatchApp()
     // the window keeps its decorations and simply carries the app's name.
     m_mainWindow->setWindowTitle("Pilewatch");
     m_mainWindow->setAccessibleName("Pilewatch");
+    // The installed application icon where there is one, as in the launcher.
     m_mainWindow->setWindowIcon(
-        Symbols::icon(AppDelegate::statusSymbol, Palette::accent(Palette::Appearance::light)));
+        QIcon::fromTheme(appIconName, Symbols::icon(AppDelegate::statusSymbol,
+                                                    Palette::accent(Palette::Appearance::light))));
     m_mainWindow->resize(defaultWindowSize);
 }
 

@@ -17,6 +17,12 @@ class AppDelegate : public QObject {
 
 public:
     static inline const QString statusSymbol = QStringLiteral("gauge.with.dots.needle.67percent");
+    // The symbolic tray icon installed into the hicolor icon theme.
+    static inline const QString statusIconName = QStringLiteral("io.pilewatch.Pilewatch-symbolic");
+
+    // The tray icon: the installed symbolic icon, by name, where the icon
+    // theme has it; else (run from the build folder) the drawn glyph.
+    static QIcon statusIcon();
 
     // The engine watches the user's XDG Desktop folder; it does not scan yet.
     explicit AppDelegate(QObject* parent = nullptr);
@@ -56,6 +62,8 @@ private:
 class PilewatchApp {
 public:
     static constexpr QSize defaultWindowSize{800, 600};
+    // The application icon installed into the hicolor icon theme.
+    static inline const QString appIconName = QStringLiteral("io.pilewatch.Pilewatch");
 
     PilewatchApp();
     ~PilewatchApp();

@@ -6,6 +6,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pilewatch");
+    // The app's id names its session-bus name and its installed desktop entry,
+    // icons and metainfo alike; desktops match the windows to the entry by it.
+    QGuiApplication::setDesktopFileName(SingleInstance::serviceName);
     SingleInstance instance;
     if (!instance.claim())
         return 0;

@@ -6,18 +6,24 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang-format
-  # Qt 6 (Core, Gui, Widgets, DBus, Sql with SQLite) and its platform plugins
-  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev
+  # Qt 6 (Core, Gui, Widgets, DBus, Sql with SQLite), its platform plugins and
+  # its SVG icon engine (the installed icons)
+  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libqt6svg6
   # X11: the tray manager selection is read on the X connection
   libxcb1-dev
   # fonts: the symbol font embedded at build time, and a plain UI font
   fonts-material-design-icons-iconfont fonts-dejavu-core
+  # the application icon's PNG sizes, rendered from its SVG at build time
+  librsvg2-bin
   # shared core: keychain and records
   libsecret-1-dev libsqlite3-dev
   # tests and benchmarks (GoogleTest's CMake package also names the gmock library)
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
   at-spi2-core python3-pyatspi trayer
+  # install and package checks: the desktop entry and metainfo validators,
+  # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian
+  desktop-file-utils appstream dpkg-dev lintian
 )
 
 missing=()

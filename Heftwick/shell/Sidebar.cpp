@@ -5,6 +5,7 @@
 #include "Platform/TextStyles.h"
 
 #include <QEvent>
+#include <QItemSelectionModel>
 
 namespace {
 
@@ -21,6 +22,28 @@ QIcon rowIcon(const QString& name, const QPalette& palette) {
         icon.addPixmap(Symbols::pixmap(name, selectedColor, size.width(), 1.0), QIcon::Selected);
     return icon;
 }
+
+// Holds exactly one destination row selected, whichever road a request takes:
+// clicks and arrow keys, or assistive technology, which selects and deselects
+// through the selection model without moving the current row (and clears the
+// selection before it selects). A request that picks a row selects that row
+// alone and makes it current, so the keyboard goes on from there; a request
+// that would leave no row selected (clearing, deselecting, a section header)
+// changes nothing.
+class SingleRowSelection : public QItemSelectionModel {
+public:
+    using QItemSelectionModel::QItemSelectionModel;
+    using QItemSelectionModel::select;
+
+    void select(const QItemSelection& selection, SelectionFlags command) override {
+        // indexes() leaves out what cannot be selected: the section headers.
+        const QModelIndex row = selection.indexes().value(0);
+        if (!(command & (Select | Toggle)) || !row.isValid())
+            return;
+        QItemSelectionModel::select(QItemSelection(row, row), ClearAndSelect);
+        setCurrentIndex(row, NoUpdate);
+    }
+};
 
 } // namespace
 
@@ -43,8 +66,12 @@ Sidebar::Sidebar(QWidget* parent) : QListWidget(parent) {
     setAccessibleName("Sidebar");
     addRows();
     tintRows();
+    QItemSelectionModel* previous = selectionModel();
+    setSelectionModel(new SingleRowSelection(model(), this));
+    delete previous;
     setSelectedTab(0);
-    connect(this, &QListWidget::itemSelectionChanged, this, &Sidebar::followSelection);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Sidebar::followSelection);
 }
 
 void Sidebar::addRows() {
@@ -60,8 +87,8 @@ void Sidebar::addRows() {
     }
 }
 
-// A section header is a disabled row: the arrow keys step over it and clicks
-// on it select nothing.
+// A section header is a disabled row that cannot be selected: the arrow keys
+// step over it, and clicks on it or requests to select it select nothing.
 void Sidebar::addHeader(const QString& section) {
     auto* header = new QListWidgetItem(section, this);
     header->setFlags(Qt::NoItemFlags);
@@ -90,20 +117,13 @@ QListWidgetItem* Sidebar::rowItem(int index) const {
 }
 
 void Sidebar::setSelectedTab(int index) {
-    QListWidgetItem* row = rowItem(index);
-    setCurrentItem(row);
-    row->setSelected(true);
+    rowItem(index)->setSelected(true);
 }
 
-// Keeps exactly one row selected (a Ctrl-click cannot clear the selection)
-// and reports the newly selected row's index.
+// Reports the newly selected row's index; the selection model keeps exactly
+// one row selected.
 void Sidebar::followSelection() {
-    const QList<QListWidgetItem*> selected = selectedItems();
-    if (selected.isEmpty()) {
-        setSelectedTab(m_selectedTab);
-        return;
-    }
-    const int index = int(m_rows.indexOf(selected.first()));
+    const int index = int(m_rows.indexOf(selectedItems().value(0)));
     if (index < 0 || index == m_selectedTab)
         return;
     m_selectedTab = index;

@@ -39,6 +39,16 @@ public:
         const QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(m_activate);
         return waitUntil([&] { return call.isFinished(); }) && !call.isError();
     }
+    // A property of the item activated last, as the tray host reads it.
+    QVariant itemProperty(const QString& name) {
+        QDBusMessage get = QDBusMessage::createMethodCall(m_activate.service(), m_activate.path(),
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get << m_activate.interface() << name;
+        QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(get);
+        if (!waitUntil([&] { return call.isFinished(); }) || call.isError())
+            return {};
+        return call.reply().arguments().value(0).value<QDBusVariant>().variant();
+    }
 
 private:
     QDBusMessage m_activate;
@@ -47,6 +57,9 @@ private:
 // Qt picks its tray path once per process: an icon made before the watcher would miss it.
 TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShowsTheWindow) {
     ScopedHome home;
+    // Installed, on a desktop with an icon theme.
+    ScopedIconTheme icons;
+    ASSERT_TRUE(icons.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
     PilewatchApp app;
     ASSERT_TRUE(launchAndWait(app));
     AppDelegate& delegate = app.appDelegate();
@@ -61,6 +74,8 @@ TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShows
     ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));
     EXPECT_EQ(delegate.statusItem()->toolTip(), "Load");
     EXPECT_FALSE(delegate.statusItem()->icon().isNull());
+    // The host gets the symbolic icon's name, to draw it in the panel's colours.
+    EXPECT_EQ(watcher.itemProperty("IconName").toString(), AppDelegate::statusIconName);
     EXPECT_EQ(QApplication::activePopupWidget(), &panel);
     // The D-Bus tray tells no icon geometry: the panel opens by the pointer.
     EXPECT_EQ(panel.geometry(), PanelWindow::placement(QRect(QCursor::pos(), QSize(1, 1)),
@@ -94,6 +109,13 @@ TEST(SingleInstance, ASecondStartHandsOverToTheRunningPilewatchAndLeaves) {
     EXPECT_TRUE(bus->isServiceRegistered("io.pilewatch.Pilewatch")) << first.output();
 }
 
+// The real executable with its AT-SPI bridge on.
+ChildProcess startAccessiblePilewatch() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    return ChildProcess(PILEWATCH_EXECUTABLE, {}, environment);
+}
+
 // Whether accessible_texts.py finds every expected text in the window named windowName
 // of the real executable, its AT-SPI bridge on, showing the sample Desktop.
 void expectScreenReaderHears(
@@ -104,9 +126,7 @@ void expectScreenReaderHears(
     ChildProcess reader(SYSTEM_PYTHON3,
                         QStringList{ACCESSIBLE_TEXTS_SCRIPT, windowName, "30"} + expected);
     ASSERT_EQ(reader.nextLine(10000), "listening") << reader.output();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-    ChildProcess app(PILEWATCH_EXECUTABLE, {}, environment);
+    ChildProcess app = startAccessiblePilewatch();
     onceStarted();
     EXPECT_TRUE(reader.succeeds(60'000)) << reader.output() << "\napp output:\n" << app.output();
 }
@@ -133,6 +153,17 @@ TEST(Accessibility, ThePanelOpenedFromTheTrayReadsOutItsTexts) {
          "Archive All", "Rescan", "BREAKDOWN", "Videos", "Documents", "HEAVIEST ITEMS",
          "holiday.mov", "report.pdf", "12 MB"},
         [&] { EXPECT_TRUE(watcher.activateNextItem()) << "the app registered no tray item"; });
+}
+
+// Selected through the accessibility interfaces, clicked, or stepped to with
+// the arrow keys, a sidebar row shows its page, and only one row is ever
+// selected; sidebar_over_atspi.py drives it and checks each step.
+TEST(Accessibility, TheSidebarShowsThePageOfARowSelectedClickedOrSteppedTo) {
+    ScopedHome home;
+    ChildProcess driver(SYSTEM_PYTHON3, {SIDEBAR_OVER_ATSPI_SCRIPT, "30"});
+    ASSERT_EQ(driver.nextLine(10000), "listening") << driver.output();
+    ChildProcess app = startAccessiblePilewatch();
+    EXPECT_TRUE(driver.succeeds(90'000)) << driver.output() << "\napp output:\n" << app.output();
 }
 
 } // namespace

@@ -173,6 +173,46 @@ TEST(PanelPlacement, CentredBelowTheAnchorAboveItWithoutRoomAndAlwaysOnTheScreen
     }
 }
 
+// The most opaque pixel's colour: the ink of a one-colour icon.
+QColor inkColour(const QImage& image) {
+    QColor ink(Qt::transparent);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).alpha() > ink.alpha())
+                ink = image.pixelColor(x, y);
+    return ink;
+}
+
+// Run from the build folder the icon theme has no Pilewatch icons; installed, it has.
+TEST(StatusIcon, TheInstalledSymbolicIconByNameWhereTheThemeHasItElseTheWhiteGlyph) {
+    ScopedHome home;
+    {
+        ScopedIconTheme buildFolder;
+        const QIcon glyph = AppDelegate::statusIcon();
+        EXPECT_TRUE(glyph.name().isEmpty());
+        const QImage drawn = glyph.pixmap(QSize(22, 22)).toImage();
+        EXPECT_GT(inkedPixels(drawn), 40);
+        EXPECT_EQ(inkColour(drawn).rgb(), QColor(Qt::white).rgb());
+        EXPECT_TRUE(PilewatchApp().mainWindow().windowIcon().name().isEmpty());
+    }
+    ScopedIconTheme installed;
+    ASSERT_TRUE(installed.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
+    ASSERT_TRUE(installed.add("scalable/apps", "io.pilewatch.Pilewatch.svg"));
+    const QIcon themed = AppDelegate::statusIcon();
+    EXPECT_EQ(themed.name(), "io.pilewatch.Pilewatch-symbolic");
+    // Where the panel does not recolour it, a mid grey that shows on light and dark panels.
+    const QImage drawn = themed.pixmap(QSize(22, 22)).toImage();
+    EXPECT_GT(inkedPixels(drawn), 40);
+    const QColor ink = inkColour(drawn);
+    EXPECT_EQ(ink.red(), ink.green());
+    EXPECT_EQ(ink.green(), ink.blue());
+    EXPECT_NEAR(ink.lightnessF(), 0.5, 0.05);
+    EXPECT_TRUE(drawn.save(screenshotPath("tray-icon-symbolic.png")));
+    EXPECT_TRUE(
+        themed.pixmap(QSize(22, 22), 4.0).save(screenshotPath("tray-icon-symbolic@4x.png")));
+    EXPECT_EQ(PilewatchApp().mainWindow().windowIcon().name(), "io.pilewatch.Pilewatch");
+}
+
 TEST(PanelWindow, OpensAsAFramelessDarkPopupTakesTheKeyboardAndClosesOnEscapeOrAClickOutside) {
     ScopedHome home;
     ASSERT_TRUE(putSampleDesktop(home));

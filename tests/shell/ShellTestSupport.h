@@ -4,7 +4,10 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QProcess>
+#include <QTemporaryDir>
 
 // Puts holiday.mov (2.4 GB, sparse), report.pdf (12 MB, sparse) and notes.txt
 // on the temporary home's Desktop: a moderate load of 2.41 GB.
@@ -55,4 +58,48 @@ public:
 
 private:
     QProcess m_process;
+};
+
+// The icon themes of a desktop, in a temporary folder that is the only place
+// Qt looks for theme icons while the object lives: the desktop's theme, which
+// inherits hicolor as every theme does, and hicolor, empty at first as for
+// the app run from its build folder; add() installs the app's icons into it.
+class ScopedIconTheme {
+public:
+    ScopedIconTheme() : m_savedPaths(QIcon::themeSearchPaths()), m_savedName(QIcon::themeName()) {
+        const QString desktopTheme = m_dir.path() + "/desktop";
+        QDir().mkpath(desktopTheme);
+        QFile index(desktopTheme + "/index.theme");
+        if (index.open(QIODevice::WriteOnly))
+            index.write("[Icon Theme]\nName=Desktop\nInherits=hicolor\nDirectories=\n");
+        QIcon::setThemeSearchPaths({m_dir.path()});
+        QIcon::setThemeName("desktop");
+    }
+    ~ScopedIconTheme() {
+        QIcon::setThemeName(m_savedName);
+        QIcon::setThemeSearchPaths(m_savedPaths);
+    }
+    ScopedIconTheme(const ScopedIconTheme&) = delete;
+    ScopedIconTheme& operator=(const ScopedIconTheme&) = delete;
+
+    // Copies an icon file of Heftwick/data into the theme's folder (as
+    // "symbolic/apps"), which it lists as scalable.
+    bool add(const QString& folder, const QString& fileName) {
+        m_folders << folder;
+        QString index = "[Icon Theme]\nName=hicolor\nDirectories=" + m_folders.join(',') + '\n';
+        for (const QString& f : std::as_const(m_folders))
+            index += '[' + f + "]\nSize=16\nMinSize=8\nMaxSize=512\nType=Scalable\n";
+        const QString theme = m_dir.path() + "/hicolor/";
+        QFile indexFile(theme + "index.theme");
+        return QDir().mkpath(theme + folder) && indexFile.open(QIODevice::WriteOnly) &&
+               indexFile.write(index.toUtf8()) == index.toUtf8().size() &&
+               QFile::copy(QStringLiteral(PILEWATCH_DATA_DIR "/") + fileName,
+                           theme + folder + '/' + fileName);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_savedPaths;
+    QString m_savedName;
+    QStringList m_folders;
 };
