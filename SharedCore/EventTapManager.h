@@ -46,8 +46,9 @@ public:
     // nothing stored, nothing printed. Otherwise the callback replaces any
     // earlier one and a new tap replaces (and stops) any earlier mouse tap;
     // prints "✅ Mouse tracking started" and gives true, or, when the X server
-    // refuses the tap, prints the "❌" line and gives false (the callback stays
-    // stored, and no mouse tap is left running).
+    // refuses the tap or the calling thread has no Qt event loop to deliver
+    // through, prints the "❌" line and gives false (the callback stays stored,
+    // and no mouse tap is left running).
     bool startMouseTracking(MouseCallback callback);
 
     // The same for key presses (not releases), with the key

@@ -3,6 +3,7 @@
 #include "VirtualKeyCodes.h"
 #include "X11Connection.h"
 
+#include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 #include <xcb/xinput.h>
 
@@ -26,8 +27,11 @@ public:
 
 protected:
     // Opens the connection and asks for the given XInput raw events; check ok().
+    // A thread without a Qt event loop (a plain std::thread) has nothing to
+    // deliver events through, and gets no tap.
     explicit RawEventTap(quint32 rawEventMask) {
-        if (!m_x.canObserveAndSynthesize() || !selectRawEvents(rawEventMask))
+        if (!QAbstractEventDispatcher::instance() || !m_x.canObserveAndSynthesize() ||
+            !selectRawEvents(rawEventMask))
             return;
         m_opcode = m_x.inputOpcode();
         m_notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_x.get()),

@@ -27,11 +27,11 @@ public:
 
     // Pointer travel: onMove gets the pointer's global position in screen
     // pixels after each burst of motion, with or without buttons held. Absent
-    // when the server refuses the tap.
+    // when the server refuses the tap, or the thread has no Qt event loop.
     static std::unique_ptr<InputTap> pointer(std::function<void(QPointF)> onMove);
 
     // Key presses (not releases): onKey gets each press in order. Absent when
-    // the server refuses the tap.
+    // the server refuses the tap, or the thread has no Qt event loop.
     static std::unique_ptr<InputTap> keyboard(std::function<void(const KeyPress&)> onKey);
 
 protected:

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 #include <xcb/xtest.h>
@@ -164,6 +165,47 @@ TEST(EventTaps, ReportWherePointerMotionLeavesThePointer) {
     user.moveBy(5, 5);
     settle();
     EXPECT_EQ(positions.size(), reported);
+}
+
+TEST(EventTaps, DeliverOnTheThreadThatStartedThem) {
+    QThread worker;
+    worker.start();
+    QObject onWorker;
+    onWorker.moveToThread(&worker);
+    std::unique_ptr<EventTapManager> taps;
+    std::atomic<QThread*> reportedOn = nullptr;
+    const auto onWorkerThread = [&](const std::function<void()>& work) {
+        QMetaObject::invokeMethod(&onWorker, work, Qt::BlockingQueuedConnection);
+    };
+    bool started = false;
+    onWorkerThread([&] {
+        taps = std::make_unique<EventTapManager>();
+        started = taps->startKeyTracking(
+            [&](const QString&, quint16, bool) { reportedOn = QThread::currentThread(); });
+    });
+    ASSERT_TRUE(started);
+    User().tap(aKey);
+    EXPECT_TRUE(waitUntil([&] { return reportedOn != nullptr; }));
+    EXPECT_EQ(reportedOn, &worker);
+    onWorkerThread([&] { taps.reset(); });
+    worker.quit();
+    worker.wait();
+}
+
+TEST(EventTaps, AThreadWithoutAnEventLoopGetsNoTap) {
+    EventTapManager taps;
+    bool mouse = true;
+    bool keys = true;
+    testing::internal::CaptureStdout();
+    std::thread([&] {
+        mouse = taps.startMouseTracking([](QPointF) {});
+        keys = taps.startKeyTracking([](const QString&, quint16, bool) {});
+    }).join();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "❌ EventTap: Failed to create mouse tap. Check Accessibility permissions.\n"
+              "❌ EventTap: Failed to create key tap. Check Input Monitoring permissions.\n");
+    EXPECT_FALSE(mouse);
+    EXPECT_FALSE(keys);
 }
 
 TEST(EventTaps, StopAllOnAFreshManagerDoesNothing) {
