@@ -5,50 +5,37 @@
 namespace PrivacySettings {
 namespace {
 
-enum class Desktop { gnome, kde, other };
+// The pages each desktop has, by anchor: a GNOME Settings panel and a KDE
+// System Settings module.
+struct Page {
+    const char* anchor;
+    const char* gnomePanel;
+    const char* kdeModule;
+};
+constexpr Page pages[] = {
+    {microphone, "microphone", "kcm_pulseaudio"},
+    {fullDiskAccess, "applications", "kcm_flatpak"},
+};
 
-Desktop desktopFrom(const QString& currentDesktop) {
-    const QStringList names = currentDesktop.split(u':', Qt::SkipEmptyParts);
-    if (names.contains(u"GNOME", Qt::CaseInsensitive))
-        return Desktop::gnome;
-    if (names.contains(u"KDE", Qt::CaseInsensitive))
-        return Desktop::kde;
-    return Desktop::other;
-}
-
-QString gnomePanel(const QString& anchor) {
-    if (anchor == QLatin1StringView(microphone))
-        return QStringLiteral("microphone");
-    if (anchor == QLatin1StringView(fullDiskAccess))
-        return QStringLiteral("applications");
-    return {};
-}
-
-QString kdeModule(const QString& anchor) {
-    if (anchor == QLatin1StringView(microphone))
-        return QStringLiteral("kcm_pulseaudio");
-    if (anchor == QLatin1StringView(fullDiskAccess))
-        return QStringLiteral("kcm_flatpak");
-    return {};
-}
-
-QStringList commandWith(const QString& program, const QString& page) {
-    if (page.isEmpty())
-        return {};
-    return {program, page};
+const Page* pageFor(const QString& anchor) {
+    for (const Page& page : pages) {
+        if (anchor == QLatin1StringView(page.anchor))
+            return &page;
+    }
+    return nullptr;
 }
 
 } // namespace
 
 QStringList command(const QString& anchor, const QString& desktop) {
-    switch (desktopFrom(desktop)) {
-    case Desktop::gnome:
-        return commandWith(QStringLiteral("gnome-control-center"), gnomePanel(anchor));
-    case Desktop::kde:
-        return commandWith(QStringLiteral("systemsettings"), kdeModule(anchor));
-    case Desktop::other:
-        break;
-    }
+    const Page* page = pageFor(anchor);
+    if (!page)
+        return {};
+    const QStringList names = desktop.split(u':', Qt::SkipEmptyParts);
+    if (names.contains(u"GNOME", Qt::CaseInsensitive))
+        return {QStringLiteral("gnome-control-center"), QString::fromLatin1(page->gnomePanel)};
+    if (names.contains(u"KDE", Qt::CaseInsensitive))
+        return {QStringLiteral("systemsettings"), QString::fromLatin1(page->kdeModule)};
     return {};
 }
 
