@@ -104,8 +104,13 @@ public:
     using RawEventTap::ok;
 
 private:
+    // Raw motion also carries scrolling; only motion along the device's first
+    // two axes (x and y) moves the pointer.
     void handle(const xcb_generic_event_t& event) override {
-        if (rawEventType(event) == XCB_INPUT_RAW_MOTION)
+        if (rawEventType(event) != XCB_INPUT_RAW_MOTION)
+            return;
+        const auto& motion = reinterpret_cast<const xcb_input_raw_motion_event_t&>(event);
+        if (motion.valuators_len > 0 && (*xcb_input_raw_button_press_valuator_mask(&motion) & 0b11))
             m_moved = true;
     }
 
