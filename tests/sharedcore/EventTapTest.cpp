@@ -167,6 +167,28 @@ TEST(EventTaps, ReportWherePointerMotionLeavesThePointer) {
     EXPECT_EQ(positions.size(), reported);
 }
 
+TEST(EventTaps, ACallbackMayReplaceItselfOrStopTheTaps) {
+    EventTapManager taps;
+    User user;
+    int first = 0;
+    int second = 0;
+    ASSERT_TRUE(taps.startKeyTracking([&](const QString&, quint16, bool) {
+        ++first;
+        taps.startKeyTracking([&](const QString&, quint16, bool) {
+            ++second;
+            taps.stopAll();
+        });
+    }));
+    user.tap(aKey);
+    ASSERT_TRUE(waitUntil([&] { return first == 1; }));
+    user.tap(aKey);
+    user.tap(aKey); // arrives after the taps were stopped
+    ASSERT_TRUE(waitUntil([&] { return second == 1; }));
+    settle();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1);
+}
+
 TEST(EventTaps, DeliverOnTheThreadThatStartedThem) {
     QThread worker;
     worker.start();
