@@ -71,6 +71,11 @@ public:
     // key is free, or it is no Unicode character) is skipped and the rest still
     // arrive. Empty text types nothing; without a trusted X server nothing
     // happens. A line feed types Enter.
+    //
+    // A lent key is emptied 100 ms after its last press. An application reads
+    // the changed keymap only when it handles the key, so one that is busy for
+    // longer gets nothing for such characters; in particular a window served
+    // by the calling thread itself cannot get them (type from another thread).
     static void typeText(const QString& text);
 
     // X11 has no prompt that grants trust, so this does nothing; it exists so
