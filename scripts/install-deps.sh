@@ -17,6 +17,8 @@ packages=(
   librsvg2-bin
   # shared core: keychain and records
   libsecret-1-dev libsqlite3-dev
+  # shared core: input taps and synthetic typing over X11 (XInput 2, XTest, XKB)
+  libxcb-xinput-dev libxcb-xtest0-dev libxkbcommon-x11-dev
   # tests and benchmarks (GoogleTest's CMake package also names the gmock library)
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
