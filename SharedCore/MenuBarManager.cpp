@@ -21,7 +21,7 @@ std::optional<std::chrono::nanoseconds> frameInterval(double bpm, qsizetype fram
     if (frameCount <= 0 || !(bpm > 0) || !std::isfinite(bpm))
         return std::nullopt;
     const double nanoseconds = 60e9 / bpm / static_cast<double>(frameCount);
-    constexpr double longest = std::numeric_limits<qint64>::max() / 4;
+    constexpr double longest = static_cast<double>(std::numeric_limits<qint64>::max()) / 4;
     return std::chrono::nanoseconds(static_cast<qint64>(std::clamp(nanoseconds, 1e6, longest)));
 }
 

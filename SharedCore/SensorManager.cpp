@@ -17,7 +17,8 @@ void printStatus(const QString& line) {
 } // namespace
 
 // Stands in for Apple's SPU HID accelerometer: a timer on the event loop of the
-// thread that opened it reads the IIO accelerometer every reportPeriod, and each
+// thread that opened it reads the IIO accelerometer every reportPeriod (its
+// scale is read once, at open), and each
 // sample becomes one input report of the vendor format that goes through the
 // report decoder, as the device's own reports would. So the sensor publishes
 // every eighth reading, 25 samples a second.
@@ -61,7 +62,7 @@ private:
     }
 
     AccelerometerReportDecoder m_decoder;
-    std::optional<QString> m_device;
+    std::optional<SysfsSensors::IioAccelerometer> m_device;
     std::unique_ptr<QTimer> m_timer;
 };
 

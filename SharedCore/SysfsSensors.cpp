@@ -5,7 +5,6 @@
 #include <QList>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <numbers>
 
@@ -61,21 +60,31 @@ std::optional<QList<qint64>> readTuple(const QString& path, qsizetype count) {
     return values;
 }
 
-// An IIO channel in its unit: (raw + offset) × scale. The offset may be
-// absent; the scale is the channel's own or the one shared by its type.
-std::optional<double> readIioChannel(const QString& directory, const QString& channel,
-                                     const QString& type) {
+// An IIO channel: its raw value file, and the scale that is the channel's own
+// or shared by its type. The offset may be absent.
+std::optional<IioChannel> findIioChannel(const QString& directory, const QString& channel,
+                                         const QString& type) {
     const QString prefix = directory + QLatin1Char('/');
-    const auto raw = readNumber(prefix + channel + QLatin1String("_raw"));
+    const QString rawPath = prefix + channel + QLatin1String("_raw");
     auto scale = readNumber(prefix + channel + QLatin1String("_scale"));
     if (!scale)
         scale = readNumber(prefix + type + QLatin1String("_scale"));
-    if (!raw || !scale)
+    const QString offsetPath = prefix + type + QLatin1String("_offset");
+    const auto offset = readNumber(offsetPath);
+    if (!scale || (!offset && QFile::exists(offsetPath)))
         return std::nullopt;
-    const auto offset = readNumber(prefix + type + QLatin1String("_offset"));
-    if (!offset && QFile::exists(prefix + type + QLatin1String("_offset")))
-        return std::nullopt;
-    return (*raw + offset.value_or(0.0)) * *scale;
+    return IioChannel{rawPath, *scale, offset.value_or(0.0)};
+}
+
+std::optional<double> readIioChannel(const IioChannel& channel) {
+    const auto raw = readNumber(channel.rawPath);
+    return raw ? std::optional((*raw + channel.offset) * channel.scale) : std::nullopt;
+}
+
+std::optional<double> readIioChannel(const QString& directory, const QString& channel,
+                                     const QString& type) {
+    const auto found = findIioChannel(directory, channel, type);
+    return found ? readIioChannel(*found) : std::nullopt;
 }
 
 // The folders in root/parent whose names start with prefix, ordered by the
@@ -98,14 +107,6 @@ QStringList smcDevices() {
 
 QStringList iioDevices() {
     return devices(QStringLiteral("/bus/iio/devices"), QStringLiteral("iio:device"));
-}
-
-// The first of the folders for which read gives a value.
-template <typename Read>
-std::optional<QString> firstReadable(const QStringList& directories, Read read) {
-    const auto it =
-        std::ranges::find_if(directories, [&](const QString& d) { return bool(read(d)); });
-    return it == directories.cend() ? std::nullopt : std::optional(*it);
 }
 
 // Lux as a light count: negative or too large for the count is not a reading.
@@ -155,7 +156,10 @@ std::optional<std::array<quint64, 2>> readLightOutputs(const LightSource& source
 }
 
 std::optional<QString> findSmcMotion() {
-    return firstReadable(smcDevices(), readSmcMotion);
+    const QStringList directories = smcDevices();
+    const auto it = std::ranges::find_if(
+        directories, [](const QString& directory) { return bool(readSmcMotion(directory)); });
+    return it == directories.cend() ? std::nullopt : std::optional(*it);
 }
 
 std::optional<std::array<qint16, 3>> readSmcMotion(const QString& directory) {
@@ -173,16 +177,24 @@ std::optional<std::array<qint16, 3>> readSmcMotion(const QString& directory) {
     return axes;
 }
 
-std::optional<QString> findIioAccelerometer() {
-    return firstReadable(iioDevices(), readIioAcceleration);
+std::optional<IioAccelerometer> findIioAccelerometer() {
+    for (const QString& directory : iioDevices()) {
+        const auto x =
+            findIioChannel(directory, QStringLiteral("in_accel_x"), QStringLiteral("in_accel"));
+        const auto y =
+            findIioChannel(directory, QStringLiteral("in_accel_y"), QStringLiteral("in_accel"));
+        const auto z =
+            findIioChannel(directory, QStringLiteral("in_accel_z"), QStringLiteral("in_accel"));
+        if (x && y && z && readIioAcceleration({*x, *y, *z}))
+            return IioAccelerometer{*x, *y, *z};
+    }
+    return std::nullopt;
 }
 
-std::optional<std::array<double, 3>> readIioAcceleration(const QString& directory) {
+std::optional<std::array<double, 3>> readIioAcceleration(const IioAccelerometer& accelerometer) {
     std::array<double, 3> axes{};
-    const std::array<QString, 3> channels{
-        QStringLiteral("in_accel_x"), QStringLiteral("in_accel_y"), QStringLiteral("in_accel_z")};
     for (std::size_t i = 0; i < axes.size(); ++i) {
-        const auto value = readIioChannel(directory, channels[i], QStringLiteral("in_accel"));
+        const auto value = readIioChannel(accelerometer[i]);
         if (!value)
             return std::nullopt;
         axes[i] = *value / standardGravity;

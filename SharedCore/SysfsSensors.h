@@ -33,10 +33,18 @@ std::optional<QString> findSmcMotion();
 // The SMC motion sensor's three raw axes, 256 to the g.
 std::optional<std::array<qint16, 3>> readSmcMotion(const QString& directory);
 
-// The folder of the first IIO accelerometer.
-std::optional<QString> findIioAccelerometer();
-// The IIO accelerometer's three axes in g.
-std::optional<std::array<double, 3>> readIioAcceleration(const QString& directory);
+// An IIO channel whose value is (raw + offset) × scale, with the scale and
+// offset read once when the channel is found.
+struct IioChannel {
+    QString rawPath;
+    double scale = 1;
+    double offset = 0;
+};
+using IioAccelerometer = std::array<IioChannel, 3>;
+// The x, y and z channels of the first IIO accelerometer.
+std::optional<IioAccelerometer> findIioAccelerometer();
+// The accelerometer's three axes in g.
+std::optional<std::array<double, 3>> readIioAcceleration(const IioAccelerometer& accelerometer);
 
 // The hinge angle in degrees of the first IIO device that has one.
 std::optional<double> readHingeAngle();

@@ -55,7 +55,7 @@ protected:
         writeFile(full.toLocal8Bit(), content);
     }
     std::string printed() {
-        const std::string text = m_output.str();
+        std::string text = m_output.str();
         m_output.str({});
         return text;
     }
