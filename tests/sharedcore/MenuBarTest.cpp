@@ -27,6 +27,17 @@ QRect inkBox(const QIcon& frame, int size) {
     return box;
 }
 
+// The frames side by side on white, for a person to look at.
+void saveStrip(const QList<QIcon>& frames, int size, const QString& fileName) {
+    QImage strip(int(frames.size()) * size, size, QImage::Format_ARGB32_Premultiplied);
+    strip.fill(Qt::white);
+    QPainter painter(&strip);
+    for (int i = 0; i < frames.size(); ++i)
+        frames[i].paint(&painter, QRect(i * size, 0, size, size));
+    painter.end();
+    strip.save(screenshotPath(fileName));
+}
+
 // Frames that tell themselves apart by their cache keys.
 QList<QIcon> numberedFrames(int count) {
     QList<QIcon> frames;
@@ -88,14 +99,7 @@ TEST(HeartFrames, ScaleWithTheBeatAboutTheCentre) {
         EXPECT_NEAR(boxes[i].center().x() + 0.5, 48, 1.5) << "frame " << i;
     EXPECT_EQ(boxes[2].left(), 0);
     EXPECT_EQ(boxes[2].right(), 95); // the grown heart reaches the edges and is cut there
-
-    QImage strip(8 * 96, 96, QImage::Format_ARGB32_Premultiplied);
-    strip.fill(Qt::white);
-    QPainter painter(&strip);
-    for (int i = 0; i < 8; ++i)
-        frames[i].paint(&painter, QRect(i * 96, 0, 96, 96));
-    painter.end();
-    strip.save(screenshotPath("heart-frames.png"));
+    saveStrip(frames, 96, "heart-frames.png");
 }
 
 TEST(HeartFrames, DefaultsAndDegenerateCounts) {
@@ -105,6 +109,7 @@ TEST(HeartFrames, DefaultsAndDegenerateCounts) {
     const QPixmap pixmap = frames[0].pixmap(QSize(18, 18), dpr);
     EXPECT_EQ(pixmap.size(), QSize(18, 18) * dpr);
     EXPECT_FALSE(inkBox(frames[6], 18).isEmpty());
+    saveStrip(frames, 18, "heart-frames-18.png");
     EXPECT_TRUE(generateHeartFrames(0, 18).isEmpty());
     EXPECT_TRUE(generateHeartFrames(-3, 18).isEmpty());
     EXPECT_TRUE(generateHeartFrames(8, 0).isEmpty());
