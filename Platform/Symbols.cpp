@@ -27,6 +27,7 @@ const QHash<QString, char16_t>& glyphTable() {
         {QStringLiteral("2.circle.fill"), 0xe401},                    // looks_two
         {QStringLiteral("3.circle.fill"), 0xe3fb},                    // looks_3
         {QStringLiteral("4.circle.fill"), 0xe3fd},                    // looks_4
+        {QStringLiteral("heart.fill"), 0xe87d},                       // favorite
     };
     return table;
 }

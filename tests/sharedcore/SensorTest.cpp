@@ -1,0 +1,342 @@
+#include "SharedCore/SensorManager.h"
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <limits>
+#include <sstream>
+#include <thread>
+
+using MotionData = MotionSensor::MotionData;
+
+void PrintTo(const MotionData& m, std::ostream* os) {
+    *os << '(' << m.x << ", " << m.y << ", " << m.z << ')';
+}
+
+namespace {
+
+const std::string lightMissing = "⚠️ AmbientLightSensor: AppleLMUController not found\n";
+const std::string motionMissing =
+    "⚠️ MotionSensor: No accelerometer found (desktop Mac or unsupported model)\n";
+const QString smc = QStringLiteral("bus/platform/devices/applesmc.768/");
+const QString iio = QStringLiteral("bus/iio/devices/iio:device0/");
+
+// A vendor accelerometer report with the given raw axes; length other than 22 for bad reports.
+QByteArray imuReport(qint32 x, qint32 y = 0, qint32 z = 0, qsizetype length = 22) {
+    QByteArray report(length, '\x5a'); // header and tail bytes are never read
+    if (length >= 18) {
+        qToLittleEndian(x, report.data() + 6);
+        qToLittleEndian(y, report.data() + 10);
+        qToLittleEndian(z, report.data() + 14);
+    }
+    return report;
+}
+
+// A fake sysfs tree that the readers see for the life of the object, and
+// everything the readers print to standard output meanwhile.
+class SysfsTree : public ::testing::Test {
+protected:
+    SysfsTree() : m_savedCout(std::cout.rdbuf(m_output.rdbuf())) {
+        qputenv("SHAREDCORE_SYSFS_ROOT", m_root.path().toLocal8Bit());
+    }
+    ~SysfsTree() override {
+        std::cout.rdbuf(m_savedCout);
+        qunsetenv("SHAREDCORE_SYSFS_ROOT");
+    }
+
+    void put(const QString& path, const QByteArray& content) {
+        const QString full = m_root.filePath(path);
+        QDir().mkpath(QFileInfo(full).path());
+        writeFile(full.toLocal8Bit(), content);
+    }
+    std::string printed() {
+        std::string text = m_output.str();
+        m_output.str({});
+        return text;
+    }
+    void putAccelerometer(const QString& device, const QByteArray& x, const QByteArray& y,
+                          const QByteArray& z) {
+        put(device + "in_accel_x_raw", x + '\n');
+        put(device + "in_accel_y_raw", y + '\n');
+        put(device + "in_accel_z_raw", z + '\n');
+        put(device + "in_accel_scale", "0.980665\n"); // 10 raw units to the g
+    }
+
+    QTemporaryDir m_root;
+
+private:
+    std::ostringstream m_output;
+    std::streambuf* m_savedCout;
+};
+
+TEST(SensorFormats, ImuReportsAreDecimatedByEightAndDecoded) {
+    AccelerometerReportDecoder decoder;
+    for (int i = 1; i < 8; ++i) {
+        decoder.handleReport(imuReport(65536, -65536, 32768));
+        EXPECT_EQ(decoder.readLockedCopy(), MotionData{}) << "report " << i;
+    }
+    decoder.handleReport(imuReport(65536, -65536, 32768));
+    EXPECT_EQ(decoder.readLockedCopy(), (MotionData{1.0, -1.0, 0.5}));
+
+    // Wrong lengths neither count nor publish; the next eighth good report does.
+    for (int i = 0; i < 7; ++i)
+        decoder.handleReport(imuReport(-65536 * 3));
+    decoder.handleReport(imuReport(0, 0, 0, 21));
+    decoder.handleReport(imuReport(0, 0, 0, 23));
+    decoder.handleReport({});
+    EXPECT_EQ(decoder.readLockedCopy(), (MotionData{1.0, -1.0, 0.5}));
+    decoder.handleReport(imuReport(-65536 * 3, std::numeric_limits<qint32>::min(), 1));
+    EXPECT_EQ(decoder.readLockedCopy(), (MotionData{-3.0, -32768.0, 1.0 / 65536}));
+}
+
+TEST(SensorFormats, ImuReportEncodingRoundTripsAndClamps) {
+    AccelerometerReportDecoder decoder;
+    const auto decoded = [&](const MotionData& sample) {
+        const QByteArray report = SensorFormats::encodeImuReport(sample);
+        EXPECT_EQ(report.size(), 22);
+        for (int i = 0; i < 8; ++i)
+            decoder.handleReport(report);
+        return decoder.readLockedCopy();
+    };
+    EXPECT_EQ(decoded({0.25, -9.5, 1.0}), (MotionData{0.25, -9.5, 1.0}));
+    const double most = std::numeric_limits<qint32>::max() / 65536.0;
+    const double least = std::numeric_limits<qint32>::min() / 65536.0;
+    EXPECT_EQ(decoded({1e12, -1e12, std::numeric_limits<double>::quiet_NaN()}),
+              (MotionData{most, least, 0.0}));
+}
+
+TEST(SensorFormats, MotionStructureDecodesSixteenBitAxes) {
+    QByteArray structure(40, '\0');
+    structure[0] = '\x00';
+    structure[1] = '\xff'; // 0xff00 = -256
+    structure[2] = '\x00';
+    structure[3] = '\x02'; // 512
+    structure[4] = '\x80'; // 128
+    structure[39] = '\x7f';
+    EXPECT_EQ(SensorFormats::decodeMotionStructure(structure), (MotionData{-1.0, 2.0, 0.5}));
+    EXPECT_EQ(SensorFormats::decodeMotionStructure(structure.first(5)), MotionData{});
+    EXPECT_EQ(SensorFormats::encodeMotionStructure(-256, 512, 128).first(6), structure.first(6));
+    EXPECT_EQ(SensorFormats::encodeMotionStructure(1, 2, 3).size(), 40);
+}
+
+TEST(SensorFormats, LightMeanRoundsDownWithoutOverflowAndNormalises) {
+    constexpr quint64 most = std::numeric_limits<quint64>::max();
+    EXPECT_EQ(SensorFormats::lightMean(3, 5), 4u);
+    EXPECT_EQ(SensorFormats::lightMean(3, 4), 3u);
+    EXPECT_EQ(SensorFormats::lightMean(0, 1), 0u);
+    EXPECT_EQ(SensorFormats::lightMean(most, most), most);
+    EXPECT_EQ(SensorFormats::lightMean(most, most - 1), most - 1);
+    EXPECT_EQ(SensorFormats::normalizedLight(0), 0.0);
+    EXPECT_EQ(SensorFormats::normalizedLight(25'000'000), 0.5);
+    EXPECT_EQ(SensorFormats::normalizedLight(50'000'000), 1.0);
+    EXPECT_EQ(SensorFormats::normalizedLight(most), 1.0);
+}
+
+TEST_F(SysfsTree, WithoutDevicesReadersFailWithTheirStatusLines) {
+    AmbientLightSensor light;
+    EXPECT_FALSE(light.open());
+    EXPECT_EQ(printed(), lightMissing);
+    EXPECT_EQ(light.readRaw(), 0u);
+    EXPECT_EQ(light.readNormalized(), 0.0);
+
+    MotionSensor motion;
+    EXPECT_FALSE(motion.open());
+    EXPECT_EQ(printed(), motionMissing);
+    EXPECT_EQ(motion.read(), MotionData{});
+
+    LidAngleSensor lid;
+    EXPECT_EQ(lid.readDirect(), std::nullopt);
+    EXPECT_EQ(lid.readEstimated(), 90.0);
+    EXPECT_EQ(lid.read(), 90.0);
+    EXPECT_EQ(printed(), lightMissing + lightMissing);
+    EXPECT_FALSE(LidAngleSensor::isMacBook());
+}
+
+TEST_F(SysfsTree, LightReadsApplesmcBeforeIio) {
+    put(iio + "in_illuminance_input", "300.9\n");
+    AmbientLightSensor light;
+    ASSERT_TRUE(light.open());
+    EXPECT_EQ(light.readRaw(), 300u);
+    put(smc + "light", "(12,35)\n");
+    ASSERT_TRUE(light.open());
+    EXPECT_EQ(light.readRaw(), 23u);
+    EXPECT_DOUBLE_EQ(light.readNormalized(), 23 / 50e6);
+    put(smc + "light", "(60000000,70000000)\n");
+    EXPECT_EQ(light.readNormalized(), 1.0);
+    put(smc + "light", "(60000000)\n"); // the device went bad while open
+    EXPECT_EQ(light.readRaw(), 0u);
+    light.close();
+    put(smc + "light", "(4,4)\n");
+    EXPECT_EQ(light.readRaw(), 0u);
+    EXPECT_EQ(printed(), "");
+}
+
+TEST_F(SysfsTree, IioLightFromRawScaleAndOffsetInDeviceOrder) {
+    put("bus/iio/devices/iio:device10/in_illuminance_input", "999\n");
+    put("bus/iio/devices/iio:device2/in_illuminance_raw", "200\n");
+    put("bus/iio/devices/iio:device2/in_illuminance_scale", "0.5\n");
+    put("bus/iio/devices/iio:device2/in_illuminance_offset", "10\n");
+    AmbientLightSensor light;
+    ASSERT_TRUE(light.open());
+    EXPECT_EQ(light.readRaw(), 105u); // (200 + 10) × 0.5
+    put("bus/iio/devices/iio:device2/in_illuminance_scale", "\n");
+    ASSERT_TRUE(light.open());
+    EXPECT_EQ(light.readRaw(), 999u);
+}
+
+TEST_F(SysfsTree, HalfPresentLightDevicesAreMissing) {
+    const std::vector<std::pair<QString, QByteArray>> broken{
+        {smc + "light", "(12)\n"},
+        {smc + "light", "(12,35,7)\n"},
+        {smc + "light", "(a,b)\n"},
+        {smc + "light", "12,35\n"},
+        {smc + "light", "(-1,35)\n"},
+        {smc + "light", ""},
+        {iio + "in_illuminance_input", "bright\n"},
+        {iio + "in_illuminance_input", "nan\n"},
+        {iio + "in_illuminance_input", "-4\n"},
+        {iio + "in_illuminance_input", "1e30\n"},
+        {iio + "in_illuminance_raw", "200\n"}, // no scale
+    };
+    for (const auto& [path, content] : broken) {
+        QDir(m_root.path()).removeRecursively();
+        put(path, content);
+        AmbientLightSensor light;
+        EXPECT_FALSE(light.open()) << path.toStdString() << " " << content.toStdString();
+        EXPECT_EQ(light.readRaw(), 0u);
+        EXPECT_EQ(printed(), lightMissing);
+    }
+    // A folder where a file should be cannot be read.
+    QDir().mkpath(m_root.filePath(smc + "light"));
+    AmbientLightSensor light;
+    EXPECT_FALSE(light.open());
+}
+
+TEST_F(SysfsTree, MotionReadsApplesmcPositionOnDemand) {
+    putAccelerometer(iio, "10", "0", "0");
+    put(smc + "position", "(256,-512,128)\n");
+    MotionSensor motion;
+    ASSERT_TRUE(motion.open());
+    EXPECT_EQ(printed(), "✅ MotionSensor: Opened SMCMotionSensor\n");
+    EXPECT_EQ(motion.read(), (MotionData{1.0, -2.0, 0.5}));
+    put(smc + "position", "(-32768,0,32767)\n");
+    EXPECT_EQ(motion.read(), (MotionData{-128.0, 0.0, 32767 / 256.0}));
+    put(smc + "position", "(40000,0,0)\n"); // not a 16-bit axis
+    EXPECT_EQ(motion.read(), MotionData{});
+    motion.close();
+    put(smc + "position", "(256,0,0)\n");
+    EXPECT_EQ(motion.read(), MotionData{});
+}
+
+TEST_F(SysfsTree, MotionFallsBackToIioReportsOnTheEventLoop) {
+    put(smc + "position", "(1,2)\n"); // half-present SMC sensor: skipped
+    putAccelerometer(iio, "10", "-20", "5");
+    MotionSensor motion;
+    ASSERT_TRUE(motion.open());
+    EXPECT_EQ(printed(), "✅ MotionSensor: Opened Apple SPU HID accelerometer (experimental)\n");
+    EXPECT_EQ(motion.read(), MotionData{}) << "no report has come in yet";
+    const auto near = [](const MotionData& m, double x, double y, double z) {
+        return std::abs(m.x - x) < 1e-4 && std::abs(m.y - y) < 1e-4 && std::abs(m.z - z) < 1e-4;
+    };
+    EXPECT_TRUE(waitUntil([&] { return near(motion.read(), 1.0, -2.0, 0.5); }));
+
+    // A device that stops reading gives no reports; the last sample stays.
+    put(iio + "in_accel_z_raw", "oops\n");
+    put(iio + "in_accel_x_raw", "30\n");
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(near(motion.read(), 1.0, -2.0, 0.5));
+
+    motion.close();
+    EXPECT_EQ(motion.read(), MotionData{});
+}
+
+TEST_F(SysfsTree, HalfPresentAccelerometersAreMissing) {
+    const std::vector<std::pair<QString, QByteArray>> broken{
+        {"in_accel_z_raw", ""},      {"in_accel_z_raw", "1.2.3\n"}, {"in_accel_scale", "x\n"},
+        {"in_accel_scale", "inf\n"}, {"in_accel_offset", "?\n"},
+    };
+    for (const auto& [file, content] : broken) {
+        QDir(m_root.path()).removeRecursively();
+        putAccelerometer(iio, "1", "2", "3");
+        put(iio + file, content);
+        MotionSensor motion;
+        EXPECT_FALSE(motion.open()) << file.toStdString() << " " << content.toStdString();
+        EXPECT_EQ(printed(), motionMissing);
+    }
+    QDir(m_root.path()).removeRecursively();
+    putAccelerometer(iio, "1", "2", "3");
+    QFile::remove(m_root.filePath(iio + "in_accel_y_raw"));
+    MotionSensor motion;
+    EXPECT_FALSE(motion.open());
+}
+
+// Samples are published on the event loop while another thread reads them:
+// every sample read is one whole published sample, and they come in order.
+TEST_F(SysfsTree, MotionSamplesReadFromAnotherThreadAreWhole) {
+    putAccelerometer(iio, "0", "0", "0");
+    MotionSensor motion;
+    ASSERT_TRUE(motion.open());
+    constexpr int last = 12;
+    std::atomic<bool> stop = false;
+    std::vector<MotionData> seen{{}};
+    std::thread reader([&] {
+        while (!stop) {
+            if (const MotionData sample = motion.read(); !(sample == seen.back()))
+                seen.push_back(sample);
+        }
+    });
+    for (int step = 1; step <= last; ++step) {
+        const QByteArray raw = QByteArray::number(step * 10);
+        putAccelerometer(iio, raw, raw, raw);
+        waitUntil([&] { return motion.read().x == step; });
+    }
+    stop = true;
+    reader.join();
+    EXPECT_GT(seen.size(), 2u);
+    EXPECT_EQ(motion.read(), (MotionData{last, last, last}));
+    double previous = 0;
+    for (const MotionData& sample : seen) {
+        EXPECT_TRUE(sample.x == sample.y && sample.y == sample.z);
+        EXPECT_GE(sample.x, previous);
+        previous = sample.x;
+    }
+}
+
+TEST_F(SysfsTree, LidAnglePrefersTheHingeSensor) {
+    put(smc + "light", "(25000000,25000000)\n");
+    LidAngleSensor lid;
+    EXPECT_EQ(lid.readEstimated(), 67.5);
+    EXPECT_EQ(lid.read(), 67.5);
+    const QString hinge = QStringLiteral("bus/iio/devices/iio:device3/");
+    put(hinge + "in_angl0_raw", "110\n");
+    put(hinge + "in_angl_scale", "0.017453292519943295\n"); // degrees to radians
+    ASSERT_TRUE(lid.readDirect());
+    EXPECT_NEAR(*lid.readDirect(), 110.0, 1e-9);
+    EXPECT_NEAR(lid.read(), 110.0, 1e-9);
+    put(hinge + "in_angl_offset", "-20\n");
+    EXPECT_NEAR(lid.read(), 90.0, 1e-9);
+    put(hinge + "in_angl0_raw", "open\n");
+    EXPECT_EQ(lid.readDirect(), std::nullopt);
+    EXPECT_EQ(lid.read(), 67.5);
+    EXPECT_EQ(printed(), "");
+}
+
+TEST_F(SysfsTree, IsMacBookLooksForTheCaseSensitiveModelText) {
+    const std::vector<std::pair<QByteArray, bool>> models{
+        {"MacBookPro11,1\n", true},      {"MacBookAir7,2", true},
+        {"Not a MacBook clone\n", true}, {"iMac14,2\n", false},
+        {"macbook pro\n", false},        {"MACBOOK\n", false},
+        {"ThinkPad X1\n", false},        {"\n", false},
+    };
+    for (const auto& [model, expected] : models) {
+        put("class/dmi/id/product_name", model);
+        EXPECT_EQ(LidAngleSensor::isMacBook(), expected) << model.toStdString();
+    }
+}
+
+} // namespace
