@@ -17,7 +17,6 @@ constexpr int paddingY = 12;
 constexpr double cornerRadius = 12;
 constexpr double shadowRadius = 8;
 constexpr double shadowOpacity = 0.3;
-constexpr int frameIntervalMs = 16;
 
 QFont labelFont() {
     return TextStyles::font(fontPoints, QFont::DemiBold);
@@ -42,8 +41,7 @@ AnimatedButton::AnimatedButton(const QString& title, std::optional<QString> icon
     setText(title);
     KitStyle::makeFocusable(this, title);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_timer.setInterval(frameIntervalMs);
-    m_timer.setTimerType(Qt::PreciseTimer);
+    Motion::useFrameInterval(m_timer);
     connect(&m_timer, &QTimer::timeout, this, &AnimatedButton::tick);
     // Down follows the pointer (dragging off the button lets it go, as on any
     // desktop button); clicked() comes only from a press released on it.

@@ -16,7 +16,6 @@ constexpr int blobCount = 4;
 constexpr double blurRadius = 60;
 // Points per pixel of the reduced picture.
 constexpr double reduction = 8;
-constexpr int frameIntervalMs = 16;
 
 double wallClock() {
     return secondsSinceReferenceDate(QDateTime::currentDateTimeUtc());
@@ -35,8 +34,7 @@ QList<QColor> MeshGradientBackground::defaultColors() {
 MeshGradientBackground::MeshGradientBackground(QList<QColor> colors, double speed, QWidget* parent)
     : QWidget(parent), m_colors(std::move(colors)), m_speed(speed), m_clock(wallClock) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_timer.setInterval(frameIntervalMs);
-    m_timer.setTimerType(Qt::PreciseTimer);
+    Motion::useFrameInterval(m_timer);
     connect(&m_timer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 

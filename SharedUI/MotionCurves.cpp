@@ -1,6 +1,7 @@
 #include "MotionCurves.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -14,6 +15,11 @@ double steadySeconds() {
         return timer;
     }();
     return double(start.nsecsElapsed()) / 1e9;
+}
+
+void useFrameInterval(QTimer& timer) {
+    timer.setInterval(16);
+    timer.setTimerType(Qt::PreciseTimer);
 }
 
 namespace {

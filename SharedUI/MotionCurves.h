@@ -2,6 +2,8 @@
 
 #include <functional>
 
+class QTimer;
+
 // The kit's animation curves as pure functions of elapsed time, so a widget's
 // look at any moment follows from the clock alone and tests can sample it.
 namespace Motion {
@@ -11,6 +13,10 @@ namespace Motion {
 using Clock = std::function<double()>;
 // Seconds on the monotonic clock.
 double steadySeconds();
+
+// Sets a timer to tick once per animation frame (every 16 ms, up to 60 frames
+// per second), precisely.
+void useFrameInterval(QTimer& timer);
 
 // A damped spring moving a value from `from` (with an initial velocity, units
 // per second) towards `to`. `response` is the period of the undamped spring in

@@ -15,7 +15,6 @@ constexpr int spacing = 6;
 constexpr int paddingX = 10;
 constexpr int paddingY = 5;
 constexpr double fillOpacity = 0.15;
-constexpr int frameIntervalMs = 16;
 
 QFont textFont() {
     return TextStyles::font(textPoints, QFont::Medium);
@@ -63,8 +62,7 @@ StatusBadge::StatusBadge(Status status, const QString& text, QWidget* parent)
     : QWidget(parent), m_status(status), m_text(text), m_clock(Motion::steadySeconds) {
     setAccessibleName(text);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_timer.setInterval(frameIntervalMs);
-    m_timer.setTimerType(Qt::PreciseTimer);
+    Motion::useFrameInterval(m_timer);
     // Only the symbol moves: repaint just its box at the largest scale.
     connect(&m_timer, &QTimer::timeout, this, [this] {
         const QRectF box = symbolRect();

@@ -32,7 +32,7 @@ void MeshFrame(benchmark::State& state) {
     const QList<QColor> colors = MeshGradientBackground::defaultColors();
     QImage target(idealSize, QImage::Format_ARGB32_Premultiplied);
     double t = 8.0e8;
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
         QPainter painter(&target);
         MeshGradientBackground::paintFrame(
             painter, QRectF(QPointF(0, 0), idealSize),
@@ -56,7 +56,7 @@ protected:
 };
 
 void VisibleBackground(benchmark::State& state) {
-    for (auto _ : state) {
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
         CountingBackground background;
         background.resize(idealSize);
         background.show();

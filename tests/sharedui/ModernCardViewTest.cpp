@@ -109,7 +109,8 @@ TEST(KitSymbols, BadgeAndButtonSymbolsHaveTheirOwnGlyphs) {
 TEST(MotionCurves, SpringFollowsTheDampedStepResponseAndOvershootsSlightly) {
     const Motion::SpringMotion release{0.95, 0, 1.0};
     double peak = 0;
-    for (double t = 0; t <= 1.5; t += 0.01) {
+    for (int i = 0; i <= 150; ++i) {
+        const double t = i * 0.01;
         EXPECT_NEAR(release.value(t), springFormula(0.95, 1.0, t), 1e-9) << t;
         peak = std::max(peak, release.value(t));
     }
@@ -134,7 +135,8 @@ TEST(MotionCurves, PulseEasesInAndOutOneSecondEachWayForever) {
     EXPECT_LT(Motion::easeInOut(0.1), 0.05) << "starts slowly";
     EXPECT_GT(Motion::easeInOut(0.9), 0.95) << "ends slowly";
     double last = 0;
-    for (double x = 0.02; x <= 1; x += 0.02) {
+    for (int i = 1; i <= 50; ++i) {
+        const double x = i * 0.02;
         EXPECT_GT(Motion::easeInOut(x), last);
         EXPECT_NEAR(Motion::easeInOut(x) + Motion::easeInOut(1 - x), 1, 1e-6);
         last = Motion::easeInOut(x);
@@ -182,7 +184,8 @@ TEST_F(SharedUiTest, ButtonHeldStaysAtPressedScaleThenSpringsBackAndActsOnce) {
     EXPECT_EQ(clicked.count(), 1);
     const double released = clock.now;
     double peak = 0;
-    for (double t = 0; t <= 1.0; t += 0.02) {
+    for (int i = 0; i <= 50; ++i) {
+        const double t = i * 0.02;
         clock.now = released + t;
         EXPECT_NEAR(button.scale(), springFormula(0.95, 1.0, t), 1e-9) << t;
         peak = std::max(peak, button.scale());
@@ -302,7 +305,8 @@ TEST_F(SharedUiTest, ActiveAndProcessingBadgesPulseWhileShownWarningNever) {
         EXPECT_TRUE(b->isPulsing());
         EXPECT_TRUE(b->isAnimating());
     }
-    for (double t = 0; t <= 4.0; t += 0.1) {
+    for (int i = 0; i <= 40; ++i) {
+        const double t = i * 0.1;
         clock.now = 100 + t;
         EXPECT_NEAR(processing.symbolScale(), Motion::pulse(t, 1.0, 1.1, 1.0), 1e-9);
         EXPECT_DOUBLE_EQ(warning.symbolScale(), 1.0);
