@@ -29,10 +29,11 @@ struct ManualClock {
     }
 };
 
-QImage renderOn(QWidget& widget, const QColor& background) {
+QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0) {
     widget.show();
     QCoreApplication::processEvents();
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
     image.fill(background);
     widget.render(&image, {}, {}, QWidget::DrawChildren);
     return image;
@@ -375,20 +376,32 @@ TEST_F(SharedUiTest, ReducedMotionStopsPulsesAndSnapsPresses) {
 
 TEST_F(SharedUiTest, CardWithoutBorderHasNoOutline) {
     const QColor background(0x30, 0x30, 0x30);
-    // Contrast between the card's first pixel column (row) and one further in.
-    const auto edgeContrast = [&](bool showBorder) {
+    // Contrast between each of the card's first device-pixel columns (rows)
+    // and the fill further in: a 1-point line covers one such pixel at 1x and
+    // two at 2x, crisply.
+    const auto edgeContrasts = [&](bool showBorder, int dpr) {
         ModernCardView card(20, 20, 0.15, showBorder, 10);
         card.resize(240, 140);
-        const QImage image = renderOn(card, background);
+        const QImage image = renderOn(card, background, dpr);
         const QRect r = card.cardRect();
-        const QPoint left(r.left(), r.center().y());
-        const QPoint top(r.center().x(), r.top());
-        return std::max(
-            colorDistance(image.pixelColor(left), image.pixelColor(left + QPoint(3, 0))),
-            colorDistance(image.pixelColor(top), image.pixelColor(top + QPoint(0, 3))));
+        std::vector<int> contrasts;
+        for (int d = 0; d < dpr; ++d) {
+            const QPoint left(r.left() * dpr + d, r.center().y() * dpr);
+            const QPoint top(r.center().x() * dpr, r.top() * dpr + d);
+            contrasts.push_back(
+                colorDistance(image.pixelColor(left), image.pixelColor(left + QPoint(6, 0))));
+            contrasts.push_back(
+                colorDistance(image.pixelColor(top), image.pixelColor(top + QPoint(0, 6))));
+        }
+        return contrasts;
     };
-    EXPECT_GT(edgeContrast(true), 20) << "the outline shows";
-    EXPECT_LE(edgeContrast(false), 2);
+    for (const int dpr : {1, 2}) {
+        SCOPED_TRACE(dpr);
+        for (const int contrast : edgeContrasts(true, dpr))
+            EXPECT_GT(contrast, 20) << "the outline shows";
+        for (const int contrast : edgeContrasts(false, dpr))
+            EXPECT_LE(contrast, 2);
+    }
 }
 
 TEST_F(SharedUiTest, CardInsetsItsContentAndCastsItsShadowDownwards) {
