@@ -100,6 +100,8 @@ void MeshGradientBackground::paintFrame(QPainter& painter, const QRectF& target,
 QImage MeshGradientBackground::frame(const QList<QColor>& colors, double speed,
                                      double referenceSeconds, QSize size, double devicePixelRatio) {
     QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
     image.setDevicePixelRatio(devicePixelRatio);
     QPainter painter(&image);
     paintFrame(painter, QRectF(QPointF(0, 0), size),

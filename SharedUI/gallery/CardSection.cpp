@@ -84,10 +84,10 @@ QWidget* buttons() {
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    auto* clicks = new QLabel(QStringLiteral("Not clicked yet"));
+    auto* clicks = new QLabel(QStringLiteral("Clicks: 0"));
     int count = 0;
     const auto counted = [clicks, count]() mutable {
-        clicks->setText(QStringLiteral("Clicked %1 times").arg(++count));
+        clicks->setText(QStringLiteral("Clicks: %1").arg(++count));
     };
     row->addWidget(
         new AnimatedButton(QStringLiteral("Start"), QStringLiteral("play.fill"), counted));

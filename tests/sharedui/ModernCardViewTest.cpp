@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QRawFont>
 #include <QSignalSpy>
 #include <QStyle>
@@ -452,6 +453,7 @@ TEST(MeshGradient, EmptyListDrawsBlack) {
             for (int x = 0; x < frame.width(); ++x)
                 ASSERT_EQ(frame.pixel(x, y), qRgb(0, 0, 0));
     }
+    EXPECT_TRUE(MeshGradientBackground::frame({Qt::red}, 0.5, 0, QSize(0, 10)).isNull());
 }
 
 TEST_F(SharedUiTest, TwoBackgroundsShowTheSamePictureAtTheSameMoment) {
@@ -502,7 +504,15 @@ TEST_F(SharedUiTest, CardSectionShowsEveryComponentLightAndDark) {
         ASSERT_EQ(backgrounds.size(), 1);
         for (const ModernCardView* card : section->findChildren<ModernCardView*>())
             EXPECT_EQ(card->parentWidget(), backgrounds.first());
-        EXPECT_EQ(section->findChildren<AnimatedButton*>().size(), 2);
+        const auto buttons = section->findChildren<AnimatedButton*>();
+        ASSERT_EQ(buttons.size(), 2);
+        EXPECT_EQ(buttons.first()->text(), "Start");
+        EXPECT_EQ(buttons.last()->text(), "Continue");
+        QTest::mouseClick(buttons.last(), Qt::LeftButton, {}, buttons.last()->rect().center());
+        QStringList texts;
+        for (const QLabel* label : section->findChildren<QLabel*>())
+            texts << label->text();
+        EXPECT_TRUE(texts.contains("Clicks: 1")) << texts.join(", ").toStdString();
         for (const QWidget* child : section->findChildren<QWidget*>())
             EXPECT_LE(child->geometry().right(), section->width()) << "fits the width";
 
