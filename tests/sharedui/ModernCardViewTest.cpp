@@ -1,5 +1,6 @@
 #include "SharedUI/ModernCardView.h"
 
+#include "Pixels.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
@@ -29,28 +30,6 @@ struct ManualClock {
         return [this] { return now; };
     }
 };
-
-QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0) {
-    widget.show();
-    QCoreApplication::processEvents();
-    QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    image.fill(background);
-    widget.render(&image, {}, {}, QWidget::DrawChildren);
-    return image;
-}
-
-int colorDistance(const QColor& a, const QColor& b) {
-    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                     std::abs(a.blue() - b.blue())});
-}
-
-QColor blend(const QColor& under, const QColor& over) {
-    const double a = over.alphaF();
-    return QColor::fromRgbF(float(over.redF() * a + under.redF() * (1 - a)),
-                            float(over.greenF() * a + under.greenF() * (1 - a)),
-                            float(over.blueF() * a + under.blueF() * (1 - a)));
-}
 
 bool hasPixelNear(const QImage& image, const QColor& color, int tolerance) {
     for (int y = 0; y < image.height(); ++y)
