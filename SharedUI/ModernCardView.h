@@ -16,8 +16,8 @@
 class ModernCardView : public QWidget {
     Q_OBJECT
 public:
-    // `blurRadius` is accepted for callers written against the family's other
-    // platforms and not drawn: what lies behind the card shows unblurred.
+    // `blurRadius` is accepted and not drawn: what lies behind the card shows
+    // through unblurred.
     explicit ModernCardView(double cornerRadius = 20, double blurRadius = 20, double opacity = 0.15,
                             bool showBorder = true, double shadowRadius = 10,
                             QWidget* content = nullptr, QWidget* parent = nullptr);
