@@ -38,6 +38,7 @@ package: configure
 
 bench: build
 	$(BUILD_DIR)/bench/pilewatch-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sharedui-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -28,6 +28,11 @@ const QHash<QString, char16_t>& glyphTable() {
         {QStringLiteral("3.circle.fill"), 0xe3fb},                    // looks_3
         {QStringLiteral("4.circle.fill"), 0xe3fd},                    // looks_4
         {QStringLiteral("heart.fill"), 0xe87d},                       // favorite
+        // the shared UI kit's status badges and buttons
+        {QStringLiteral("circle"), 0xe836},                      // radio_button_unchecked
+        {QStringLiteral("xmark.circle.fill"), 0xe5c9},           // cancel
+        {QStringLiteral("arrow.triangle.2.circlepath"), 0xe627}, // sync
+        {QStringLiteral("play.fill"), 0xe037},                   // play_arrow
     };
     return table;
 }

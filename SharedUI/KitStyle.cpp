@@ -1,6 +1,7 @@
 #include "KitStyle.h"
 
 #include "Platform/Palette.h"
+#include "SharedCore/AppPreferences.h"
 
 #include <QPalette>
 #include <QWidget>
@@ -38,6 +39,10 @@ QColor named(NamedColor color, const QPalette& palette) {
 void makeFocusable(QWidget* widget, const QString& accessibleName) {
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setAccessibleName(accessibleName);
+}
+
+bool reduceMotion() {
+    return AppPreferences::load().reduceMotion;
 }
 
 } // namespace KitStyle

@@ -38,4 +38,9 @@ QColor named(NamedColor color, const QPalette& palette);
 // screen reader announces.
 void makeFocusable(QWidget* widget, const QString& accessibleName);
 
+// Whether the stored preferences ask for reduced motion. Components read it
+// each time they are shown: pulses then stay still, presses snap without a
+// spring, and the animated background stands still.
+bool reduceMotion();
+
 } // namespace KitStyle

@@ -1,3 +1,6 @@
+#include "Pixels.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
 #include "TestEnvironment.h"
 #include "dashboard/ActionButton.h"
 #include "dashboard/CategoryCard.h"
@@ -7,8 +10,6 @@
 #include "dashboard/ToneLabel.h"
 #include "dashboard/TopFilesCard.h"
 #include "shell/ByteFormat.h"
-#include "Platform/Palette.h"
-#include "Platform/Symbols.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -55,27 +56,9 @@ QColor darkNamed(NamedColor color) {
     return Palette::named(color, Palette::Appearance::dark);
 }
 
-// The widget drawn once its pending layout has settled.
-QImage renderOn(QWidget& widget, const QColor& background = panelBackground(), qreal dpr = 1.0) {
-    widget.show();
-    QCoreApplication::processEvents();
-    QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    image.fill(background);
-    widget.render(&image, {}, {}, QWidget::DrawChildren);
-    return image;
-}
-
-QColor blend(const QColor& under, const QColor& over) {
-    const float a = over.alphaF();
-    return QColor::fromRgbF(over.redF() * a + under.redF() * (1 - a),
-                            over.greenF() * a + under.greenF() * (1 - a),
-                            over.blueF() * a + under.blueF() * (1 - a));
-}
-
-int colorDistance(const QColor& a, const QColor& b) {
-    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                     std::abs(a.blue() - b.blue())});
+// The widget drawn on the dark panel's background.
+QImage renderOnPanel(QWidget& widget, qreal dpr = 1.0) {
+    return renderOn(widget, panelBackground(), dpr);
 }
 
 constexpr QPointF centre(190, 100); // of a 380 × 200 gauge, its ring's centre line at radius 76
@@ -102,7 +85,7 @@ struct Gauge {
         widget.setPalette(Palette::darkPanelPalette());
         widget.resize(380, 200);
         widget.setLoad(percent, status, total, count);
-        image = renderOn(widget);
+        image = renderOnPanel(widget);
     }
     int distanceAt(double f, const QColor& colour, qreal radius = 76) const {
         return colorDistance(image.pixelColor(pointAt(f, radius)), colour);
@@ -155,7 +138,7 @@ TEST(LoadGauge, ArcRunsClockwiseFromTwelveThroughTheShiftedGradient) {
     EXPECT_LE(full.distanceAt(0.995, full.image.pixelColor(pointAt(0.005))), 8);
 
     // At twice the density the stroke keeps a sharp outer edge.
-    const QImage hiDpi = renderOn(threeQuarters.widget, panelBackground(), 2);
+    const QImage hiDpi = renderOnPanel(threeQuarters.widget, 2);
     EXPECT_LE(colorDistance(hiDpi.pixelColor(pointAt(0.25, 87.25, 2)), arcColourAt(0.25)), 8);
     hiDpi.save(screenshotPath("gauge@2x.png"));
 }
@@ -244,7 +227,7 @@ TEST(LoadDashboard, RedrawsOncePerPublicationWithStatusCardsAndAccessibleTexts) 
                   categories && items);
 
         const QColor statusColour = darkNamed(status.color());
-        EXPECT_LE(colorDistance(renderOn(panel).pixelColor(190, 3),
+        EXPECT_LE(colorDistance(renderOnPanel(panel).pixelColor(190, 3),
                                 blend(panelBackground(), Palette::withOpacity(statusColour, 0.08))),
                   1);
         const ToneLabel* icon = panel.findChild<ToneLabel*>("statusIcon");
@@ -265,8 +248,8 @@ TEST(LoadDashboard, RedrawsOncePerPublicationWithStatusCardsAndAccessibleTexts) 
         for (const QString& text : shown)
             EXPECT_TRUE(names.contains(text)) << text.toStdString();
     }
-    renderOn(panel).save(screenshotPath("panel.png"));
-    renderOn(panel, panelBackground(), 2).save(screenshotPath("panel@2x.png"));
+    renderOnPanel(panel).save(screenshotPath("panel.png"));
+    renderOnPanel(panel, 2).save(screenshotPath("panel@2x.png"));
 }
 
 // The tiles call the engine at once, asking nothing: by click, or by Space,
@@ -321,7 +304,7 @@ struct Categories {
     void set(const QList<LoadEngine::Category>& categories, qint64 total) {
         widget.setCategories(categories, total);
         widget.resize(380, widget.sizeHint().height());
-        image = renderOn(widget);
+        image = renderOnPanel(widget);
         bars.clear();
         for (QWidget* child : widget.findChildren<QWidget*>())
             if (child->accessibleName().contains(" share: "))
@@ -354,7 +337,7 @@ TEST(CategoryCard, FiveRowsAtMostWithBarsProportionalToTheTotal) {
     }
     EXPECT_FALSE(texts.contains(formatBytes(seven[5].bytes + seven[6].bytes)));
     EXPECT_EQ(card.bars.size(), 5);
-    renderOn(card.widget, panelBackground(), 2).save(screenshotPath("category-card@2x.png"));
+    renderOnPanel(card.widget, 2).save(screenshotPath("category-card@2x.png"));
 
     const QList<LoadEngine::Category> three{{"Videos", 750, NamedColor::purple},
                                             {"Images", 250, NamedColor::pink},
@@ -389,7 +372,7 @@ TEST(TopFilesCard, OneLineRowPerItemWithKindGlyphAndSizeAtTheRightEdge) {
     card.setPalette(Palette::darkPanelPalette());
     card.setItems(items);
     card.resize(380, card.sizeHint().height());
-    renderOn(card, panelBackground(), 2).save(screenshotPath("top-files-card@2x.png"));
+    renderOnPanel(card, 2).save(screenshotPath("top-files-card@2x.png"));
     for (const auto& item : items) {
         SCOPED_TRACE(item.name.toStdString());
         const ToneLabel* name = labelWithText(card, item.name);

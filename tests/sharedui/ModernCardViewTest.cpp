@@ -1,0 +1,501 @@
+#include "SharedUI/ModernCardView.h"
+
+#include "Pixels.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
+#include "SharedCore/AppPreferences.h"
+#include "SharedUI/KitStyle.h"
+#include "SharedUI/gallery/CardSection.h"
+#include "TestEnvironment.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QRawFont>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace {
+
+using Status = StatusBadge::Status;
+
+// A hand-stepped clock for the widgets' animations.
+struct ManualClock {
+    double now = 0;
+    Motion::Clock clock() {
+        return [this] { return now; };
+    }
+};
+
+bool hasPixelNear(const QImage& image, const QColor& color, int tolerance) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (colorDistance(image.pixelColor(x, y), color) <= tolerance)
+                return true;
+    return false;
+}
+
+// The columns holding near-white pixels (a button's foreground) inside rect.
+std::pair<int, int> whiteInkColumns(const QImage& image, const QRect& rect) {
+    int left = INT_MAX, right = -1;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 200 && c.blue() > 200) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    return {left, right};
+}
+
+// The damped spring's step response from `from` to `to` at rest, written out.
+double springFormula(double from, double to, double t) {
+    const double omega0 = 2 * std::numbers::pi / 0.3;
+    const double zeta = 0.6;
+    const double wd = omega0 * std::sqrt(1 - zeta * zeta);
+    return to + (from - to) * std::exp(-zeta * omega0 * t) *
+                    (std::cos(wd * t) + zeta * omega0 / wd * std::sin(wd * t));
+}
+
+void storeReduceMotion(bool reduce) {
+    AppPreferences prefs;
+    prefs.reduceMotion = reduce;
+    prefs.save();
+}
+
+} // namespace
+
+TEST(KitSymbols, BadgeAndButtonSymbolsHaveTheirOwnGlyphs) {
+    const QRawFont raw = QRawFont::fromFont(Symbols::font(24));
+    QSet<QString> glyphs;
+    QStringList names{"play.fill"};
+    for (const Status s :
+         {Status::active, Status::inactive, Status::warning, Status::error, Status::processing})
+        names << StatusBadge::symbolOf(s);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString g = Symbols::glyph(name);
+        ASSERT_EQ(g.size(), 1);
+        EXPECT_TRUE(raw.supportsCharacter(g.at(0)));
+        glyphs.insert(g);
+    }
+    EXPECT_EQ(glyphs.size(), names.size());
+}
+
+TEST(MotionCurves, SpringFollowsTheDampedStepResponseAndOvershootsSlightly) {
+    const Motion::SpringMotion release{0.95, 0, 1.0};
+    double peak = 0;
+    for (int i = 0; i <= 150; ++i) {
+        const double t = i * 0.01;
+        EXPECT_NEAR(release.value(t), springFormula(0.95, 1.0, t), 1e-9) << t;
+        peak = std::max(peak, release.value(t));
+    }
+    // e^(-pi zeta / sqrt(1 - zeta^2)) of the 0.05 step: about 0.0047 past full size.
+    EXPECT_NEAR(peak, 1.0 + 0.05 * std::exp(-std::numbers::pi * 0.6 / 0.8), 2e-4);
+    EXPECT_FALSE(release.settled(0.1));
+    EXPECT_TRUE(release.settled(1.5));
+    EXPECT_NEAR(release.value(1.5), 1.0, 1e-4);
+
+    // The velocity is the value's slope, and it starts at the given speed.
+    const Motion::SpringMotion moving{0.97, -0.4, 1.0};
+    EXPECT_NEAR(moving.velocityAt(0), -0.4, 1e-9);
+    for (const double t : {0.0, 0.05, 0.13, 0.4})
+        EXPECT_NEAR(moving.velocityAt(t), (moving.value(t + 1e-6) - moving.value(t - 1e-6)) / 2e-6,
+                    1e-4);
+}
+
+TEST(MotionCurves, PulseEasesInAndOutOneSecondEachWayForever) {
+    EXPECT_DOUBLE_EQ(Motion::easeInOut(0), 0);
+    EXPECT_NEAR(Motion::easeInOut(0.5), 0.5, 1e-9);
+    EXPECT_NEAR(Motion::easeInOut(1), 1, 1e-9);
+    EXPECT_LT(Motion::easeInOut(0.1), 0.05) << "starts slowly";
+    EXPECT_GT(Motion::easeInOut(0.9), 0.95) << "ends slowly";
+    double last = 0;
+    for (int i = 1; i <= 50; ++i) {
+        const double x = i * 0.02;
+        EXPECT_GT(Motion::easeInOut(x), last);
+        EXPECT_NEAR(Motion::easeInOut(x) + Motion::easeInOut(1 - x), 1, 1e-6);
+        last = Motion::easeInOut(x);
+    }
+    for (const double base : {0.0, 2.0, 40.0}) {
+        EXPECT_NEAR(Motion::pulse(base, 1.0, 1.1, 1.0), 1.0, 1e-9);
+        EXPECT_NEAR(Motion::pulse(base + 0.5, 1.0, 1.1, 1.0), 1.05, 1e-9);
+        EXPECT_NEAR(Motion::pulse(base + 1.0, 1.0, 1.1, 1.0), 1.1, 1e-9);
+        EXPECT_NEAR(Motion::pulse(base + 1.3, 1.0, 1.1, 1.0),
+                    Motion::pulse(base + 0.7, 1.0, 1.1, 1.0), 1e-9);
+    }
+}
+
+class SharedUiTest : public ::testing::Test {
+protected:
+    ScopedHome home; // reduced motion is read from the stored preferences
+};
+
+TEST_F(SharedUiTest, ButtonHeldStaysAtPressedScaleThenSpringsBackAndActsOnce) {
+    ManualClock clock;
+    int actions = 0;
+    AnimatedButton button("Go", std::nullopt, [&] { ++actions; });
+    QSignalSpy clicked(&button, &QAbstractButton::clicked);
+    button.setClock(clock.clock());
+    button.show();
+    const QPoint centre = button.rect().center();
+
+    QTest::mousePress(&button, Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(button.isPressed());
+    EXPECT_TRUE(button.isAnimating());
+    EXPECT_NEAR(button.scale(), 1.0, 1e-9);
+    clock.now = 0.1;
+    EXPECT_NEAR(button.scale(), springFormula(1.0, 0.95, 0.1), 1e-9);
+    for (const double held : {2.0, 5.0, 30.0}) {
+        clock.now = held;
+        EXPECT_NEAR(button.scale(), 0.95, 1e-4);
+    }
+    EXPECT_TRUE(waitUntil([&] { return !button.isAnimating(); }, 1000)) << "settled spring idles";
+    EXPECT_DOUBLE_EQ(button.scale(), 0.95);
+    EXPECT_EQ(actions, 0);
+
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, centre);
+    EXPECT_FALSE(button.isPressed());
+    EXPECT_EQ(actions, 1);
+    EXPECT_EQ(clicked.count(), 1);
+    const double released = clock.now;
+    double peak = 0;
+    for (int i = 0; i <= 50; ++i) {
+        const double t = i * 0.02;
+        clock.now = released + t;
+        EXPECT_NEAR(button.scale(), springFormula(0.95, 1.0, t), 1e-9) << t;
+        peak = std::max(peak, button.scale());
+    }
+    EXPECT_GT(peak, 1.003);
+    EXPECT_LT(peak, 1.01);
+    clock.now = released + 3;
+    EXPECT_TRUE(waitUntil([&] { return !button.isAnimating(); }, 1000));
+    EXPECT_DOUBLE_EQ(button.scale(), 1.0);
+    EXPECT_EQ(actions, 1);
+}
+
+TEST_F(SharedUiTest, QuickReleaseContinuesFromWhereTheLabelIs) {
+    ManualClock clock;
+    AnimatedButton button("Go");
+    button.setClock(clock.clock());
+    button.show();
+    QTest::mousePress(&button, Qt::LeftButton, {}, button.rect().center());
+    clock.now = 0.04;
+    const double before = button.scale();
+    const double slope =
+        (springFormula(1.0, 0.95, 0.04 + 1e-6) - springFormula(1.0, 0.95, 0.04 - 1e-6)) / 2e-6;
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, button.rect().center());
+    EXPECT_NEAR(button.scale(), before, 1e-9) << "no jump on release";
+    clock.now = 0.04 + 1e-4;
+    EXPECT_NEAR((button.scale() - before) / 1e-4, slope, 0.05) << "keeps its speed";
+}
+
+TEST_F(SharedUiTest, ButtonTakesFocusAndClicksWithSpaceAndEnter) {
+    int actions = 0;
+    AnimatedButton button("Start", QStringLiteral("play.fill"), [&] { ++actions; });
+    EXPECT_EQ(button.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(button.accessibleName(), "Start");
+    button.show();
+    QTest::keyClick(&button, Qt::Key_Space);
+    QTest::keyClick(&button, Qt::Key_Return);
+    QTest::keyClick(&button, Qt::Key_Enter);
+    EXPECT_EQ(actions, 3);
+    // A press outside the label (in the shadow's room) does nothing.
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_EQ(actions, 3);
+}
+
+TEST_F(SharedUiTest, ButtonWithoutIconShowsOnlyItsTitle) {
+    AnimatedButton plain("Continue");
+    AnimatedButton withIcon("Continue", QStringLiteral("play.fill"));
+    EXPECT_EQ(withIcon.sizeHint().width() - plain.sizeHint().width(), 14 + 8);
+    EXPECT_EQ(plain.sizeHint().height(), withIcon.sizeHint().height());
+
+    const int advance =
+        QFontMetrics(TextStyles::font(14, QFont::DemiBold)).horizontalAdvance("Continue");
+    for (AnimatedButton* button : {&plain, &withIcon}) {
+        button->resize(button->sizeHint());
+        const QImage image = renderOn(*button, Qt::black);
+        const auto [left, right] = whiteInkColumns(image, image.rect());
+        ASSERT_GE(right, left);
+        // The label's content starts after its padding, 20 points in.
+        const int contentStart = (plain.width() - advance - 2 * 20) / 2 + 20;
+        if (button == &plain) {
+            EXPECT_GE(left, contentStart - 1) << "nothing before the title";
+            EXPECT_LE(right - left + 1, advance + 1) << "nothing but the title";
+        } else {
+            EXPECT_LT(left, contentStart + 14) << "a symbol before the title";
+            EXPECT_GE(right, contentStart + 14 + 8 + advance - 3) << "the title after it";
+        }
+    }
+}
+
+TEST_F(SharedUiTest, HiddenButtonForgetsItsPressAndStopsAnimating) {
+    AnimatedButton button("Go");
+    button.show();
+    QTest::mousePress(&button, Qt::LeftButton, {}, button.rect().center());
+    ASSERT_TRUE(button.isAnimating());
+    button.hide();
+    EXPECT_FALSE(button.isAnimating());
+    EXPECT_FALSE(button.isPressed());
+    EXPECT_DOUBLE_EQ(button.scale(), 1.0);
+}
+
+TEST_F(SharedUiTest, BadgesDrawTheirStatusColourOnTheirCapsule) {
+    const QColor background(0x20, 0x20, 0x20);
+    for (const Status status :
+         {Status::active, Status::inactive, Status::warning, Status::error, Status::processing}) {
+        StatusBadge badge(status, "Status text");
+        SCOPED_TRACE(StatusBadge::symbolOf(status).toStdString());
+        EXPECT_EQ(badge.accessibleName(), "Status text");
+        badge.resize(badge.sizeHint());
+        const QImage image = renderOn(badge, background);
+        const QColor color = KitStyle::named(StatusBadge::colorOf(status), badge.palette());
+        EXPECT_TRUE(hasPixelNear(image, color, 12)) << "symbol and text in the status colour";
+        const QColor fill = image.pixelColor(badge.width() - 4, badge.height() / 2);
+        EXPECT_LE(colorDistance(fill, blend(background, Palette::withOpacity(color, 0.15))), 2);
+    }
+    EXPECT_EQ(StatusBadge::colorOf(Status::warning), NamedColor::yellow);
+    EXPECT_EQ(StatusBadge::symbolOf(Status::warning), "exclamationmark.triangle.fill");
+
+    StatusBadge badge(Status::error, "Failed");
+    const int textHeight = QFontMetrics(TextStyles::font(11, QFont::Medium)).height();
+    const int advance =
+        QFontMetrics(TextStyles::font(11, QFont::Medium)).horizontalAdvance("Failed");
+    EXPECT_EQ(badge.sizeHint(), QSize(10 + 10 + 6 + advance + 10, std::max(textHeight, 10) + 10));
+}
+
+TEST_F(SharedUiTest, ActiveAndProcessingBadgesPulseWhileShownWarningNever) {
+    ManualClock clock;
+    clock.now = 100;
+    StatusBadge processing(Status::processing, "Syncing");
+    StatusBadge active(Status::active, "On");
+    StatusBadge warning(Status::warning, "Low space");
+    for (StatusBadge* b : {&processing, &active, &warning}) {
+        b->setClock(clock.clock());
+        b->show();
+    }
+    EXPECT_FALSE(warning.isPulsing());
+    EXPECT_FALSE(warning.isAnimating());
+    for (StatusBadge* b : {&processing, &active}) {
+        EXPECT_TRUE(b->isPulsing());
+        EXPECT_TRUE(b->isAnimating());
+    }
+    for (int i = 0; i <= 40; ++i) {
+        const double t = i * 0.1;
+        clock.now = 100 + t;
+        EXPECT_NEAR(processing.symbolScale(), Motion::pulse(t, 1.0, 1.1, 1.0), 1e-9);
+        EXPECT_DOUBLE_EQ(warning.symbolScale(), 1.0);
+    }
+    clock.now = 101;
+    EXPECT_NEAR(active.symbolScale(), 1.1, 1e-9);
+
+    // Only the symbol changes between the small and the large moment.
+    processing.resize(processing.sizeHint());
+    clock.now = 100;
+    const QImage small = renderOn(processing, Qt::black);
+    clock.now = 101;
+    const QImage large = renderOn(processing, Qt::black);
+    int changedInSymbol = 0, changedElsewhere = 0;
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x)
+            if (small.pixel(x, y) != large.pixel(x, y))
+                ++(x < 10 + 10 + 2 ? changedInSymbol : changedElsewhere);
+    EXPECT_GT(changedInSymbol, 5);
+    EXPECT_EQ(changedElsewhere, 0);
+
+    // Hidden, it stops; shown again, it starts from rest.
+    processing.hide();
+    EXPECT_FALSE(processing.isAnimating());
+    EXPECT_DOUBLE_EQ(processing.symbolScale(), 1.0);
+    clock.now = 250.5;
+    processing.show();
+    EXPECT_TRUE(processing.isAnimating());
+    EXPECT_NEAR(processing.symbolScale(), 1.0, 1e-9);
+}
+
+TEST_F(SharedUiTest, ReducedMotionStopsPulsesAndSnapsPresses) {
+    storeReduceMotion(true);
+    StatusBadge badge(Status::processing, "Syncing");
+    badge.show();
+    EXPECT_FALSE(badge.isPulsing());
+    EXPECT_FALSE(badge.isAnimating());
+
+    int actions = 0;
+    AnimatedButton button("Go", std::nullopt, [&] { ++actions; });
+    button.show();
+    QTest::mousePress(&button, Qt::LeftButton, {}, button.rect().center());
+    EXPECT_DOUBLE_EQ(button.scale(), 0.95);
+    EXPECT_FALSE(button.isAnimating());
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, button.rect().center());
+    EXPECT_DOUBLE_EQ(button.scale(), 1.0);
+    EXPECT_EQ(actions, 1);
+
+    ManualClock clock;
+    clock.now = 1234.5;
+    MeshGradientBackground background;
+    background.setClock(clock.clock());
+    background.resize(120, 90);
+    background.show();
+    EXPECT_FALSE(background.isAnimating());
+    EXPECT_EQ(background.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              MeshGradientBackground::frame(MeshGradientBackground::defaultColors(), 0.5, 0,
+                                            QSize(120, 90)))
+        << "stands still at time zero";
+
+    storeReduceMotion(false);
+    badge.hide();
+    badge.show();
+    EXPECT_TRUE(badge.isPulsing()) << "read again when shown";
+}
+
+TEST_F(SharedUiTest, CardWithoutBorderHasNoOutline) {
+    const QColor background(0x30, 0x30, 0x30);
+    // Contrast between each of the card's first device-pixel columns (rows)
+    // and the fill further in: a 1-point line covers one such pixel at 1x and
+    // two at 2x, crisply.
+    const auto edgeContrasts = [&](bool showBorder, int dpr) {
+        ModernCardView card(20, 20, 0.15, showBorder, 10);
+        card.resize(240, 140);
+        const QImage image = renderOn(card, background, dpr);
+        const QRect r = card.cardRect();
+        std::vector<int> contrasts;
+        for (int d = 0; d < dpr; ++d) {
+            const QPoint left(r.left() * dpr + d, r.center().y() * dpr);
+            const QPoint top(r.center().x() * dpr, r.top() * dpr + d);
+            contrasts.push_back(
+                colorDistance(image.pixelColor(left), image.pixelColor(left + QPoint(6, 0))));
+            contrasts.push_back(
+                colorDistance(image.pixelColor(top), image.pixelColor(top + QPoint(0, 6))));
+        }
+        return contrasts;
+    };
+    for (const int dpr : {1, 2}) {
+        SCOPED_TRACE(dpr);
+        for (const int contrast : edgeContrasts(true, dpr))
+            EXPECT_GT(contrast, 20) << "the outline shows";
+        for (const int contrast : edgeContrasts(false, dpr))
+            EXPECT_LE(contrast, 2);
+    }
+}
+
+TEST_F(SharedUiTest, CardInsetsItsContentAndCastsItsShadowDownwards) {
+    auto* content = new QWidget;
+    content->setMinimumSize(100, 40);
+    ModernCardView card(content);
+    card.resize(card.sizeHint());
+    const QColor background(0xd0, 0xd0, 0xd0);
+    const QImage image = renderOn(card, background);
+    const QRect r = card.cardRect();
+    EXPECT_EQ(content->geometry(), r.marginsRemoved(QMargins(16, 16, 16, 16)));
+    const QColor below = image.pixelColor(r.center().x(), r.bottom() + 4);
+    const QColor above = image.pixelColor(r.center().x(), r.top() - 4);
+    EXPECT_LT(below.lightness(), background.lightness() - 5);
+    EXPECT_LT(below.lightness(), above.lightness());
+}
+
+TEST(MeshGradient, BlobsTakeTheirColoursModuloTheList) {
+    const QList<QColor> two{Qt::red, Qt::blue};
+    const auto blobs = MeshGradientBackground::blobs(two, 0, QSizeF(480, 680));
+    ASSERT_EQ(blobs.size(), 4u);
+    EXPECT_EQ(blobs[0].color, QColor(Qt::red));
+    EXPECT_EQ(blobs[1].color, QColor(Qt::blue));
+    EXPECT_EQ(blobs[2].color, QColor(Qt::red));
+    EXPECT_EQ(blobs[3].color, QColor(Qt::blue));
+    EXPECT_EQ(blobs[0].centre, QPointF(480 * 0.8, 680 * 0.5));
+    EXPECT_EQ(blobs[3].centre, QPointF(480 * 0.5, 680 * 0.2));
+    EXPECT_TRUE(MeshGradientBackground::blobs({}, 0, QSizeF(480, 680)).empty());
+
+    // At time zero the blobs lie right, bottom, left and top; where only one
+    // blob reaches, its colour dominates the frame.
+    const QImage frame = MeshGradientBackground::frame(two, 0.5, 0, QSize(480, 680));
+    const auto dominant = [&](double fx, double fy) {
+        const QColor c = frame.pixelColor(int(480 * fx), int(680 * fy));
+        return c.red() > 2 * c.blue() ? 0 : c.blue() > 2 * c.red() ? 1 : -1;
+    };
+    EXPECT_EQ(dominant(0.9, 0.42), 0) << "blob 0";
+    EXPECT_EQ(dominant(0.5, 0.92), 1) << "blob 1";
+    EXPECT_EQ(dominant(0.1, 0.55), 0) << "blob 2";
+    EXPECT_EQ(dominant(0.5, 0.08), 1) << "blob 3";
+}
+
+TEST(MeshGradient, EmptyListDrawsBlack) {
+    for (const qreal dpr : {1.0, 2.0}) {
+        const QImage frame = MeshGradientBackground::frame({}, 0.5, 12345, QSize(64, 48), dpr);
+        EXPECT_EQ(frame.size(), QSize(64, 48) * dpr);
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                ASSERT_EQ(frame.pixel(x, y), qRgb(0, 0, 0));
+    }
+    EXPECT_TRUE(MeshGradientBackground::frame({Qt::red}, 0.5, 0, QSize(0, 10)).isNull());
+}
+
+TEST_F(SharedUiTest, TwoBackgroundsShowTheSamePictureAtTheSameMoment) {
+    ManualClock clock;
+    clock.now = 8.1e8;
+    const QList<QColor> colors{Qt::red, Qt::green, Qt::blue};
+    MeshGradientBackground first(colors, 0.7);
+    MeshGradientBackground second(colors, 0.7);
+    QImage shots[2];
+    int i = 0;
+    for (MeshGradientBackground* background : {&first, &second}) {
+        background->setClock(clock.clock());
+        background->resize(200, 150);
+        background->show();
+        EXPECT_TRUE(background->isAnimating());
+        shots[i++] =
+            background->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    EXPECT_EQ(shots[0], shots[1]);
+    EXPECT_EQ(shots[0], MeshGradientBackground::frame(colors, 0.7, 8.1e8, QSize(200, 150)));
+
+    clock.now += 1;
+    EXPECT_NE(first.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), shots[0])
+        << "the blobs drift";
+    first.hide();
+    EXPECT_FALSE(first.isAnimating()) << "no frames while hidden";
+    EXPECT_TRUE(second.isAnimating());
+}
+
+TEST_F(SharedUiTest, CardSectionShowsEveryComponentLightAndDark) {
+    const QPalette light = QApplication::style()->standardPalette();
+    const QPalette dark = Palette::darkPanelPalette();
+    for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
+        std::unique_ptr<QWidget> section(makeCardSection());
+        section->setPalette(palette);
+        section->setAutoFillBackground(true);
+        section->resize(460, section->sizeHint().height());
+        section->show();
+        QCoreApplication::processEvents();
+
+        QList<Status> statuses;
+        for (const StatusBadge* badge : section->findChildren<StatusBadge*>())
+            statuses << badge->status();
+        EXPECT_EQ(statuses, (QList<Status>{Status::active, Status::inactive, Status::warning,
+                                           Status::error, Status::processing}));
+        EXPECT_EQ(section->findChildren<ModernCardView*>().size(), 2);
+        const auto backgrounds = section->findChildren<MeshGradientBackground*>();
+        ASSERT_EQ(backgrounds.size(), 1);
+        for (const ModernCardView* card : section->findChildren<ModernCardView*>())
+            EXPECT_EQ(card->parentWidget(), backgrounds.first());
+        const auto buttons = section->findChildren<AnimatedButton*>();
+        ASSERT_EQ(buttons.size(), 2);
+        EXPECT_EQ(buttons.first()->text(), "Start");
+        EXPECT_EQ(buttons.last()->text(), "Continue");
+        QTest::mouseClick(buttons.last(), Qt::LeftButton, {}, buttons.last()->rect().center());
+        QStringList texts;
+        for (const QLabel* label : section->findChildren<QLabel*>())
+            texts << label->text();
+        EXPECT_TRUE(texts.contains("Clicks: 1")) << texts.join(", ").toStdString();
+        for (const QWidget* child : section->findChildren<QWidget*>())
+            EXPECT_LE(child->geometry().right(), section->width()) << "fits the width";
+
+        const QImage shot = section->grab().toImage();
+        EXPECT_TRUE(shot.save(screenshotPath(QStringLiteral("sharedui-cards-%1.png").arg(name))));
+    }
+}

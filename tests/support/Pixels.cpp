@@ -1,0 +1,28 @@
+#include "Pixels.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+#include <algorithm>
+#include <cstdlib>
+
+QImage renderOn(QWidget& widget, const QColor& background, qreal dpr) {
+    widget.show();
+    QCoreApplication::processEvents();
+    QImage image(widget.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(background);
+    widget.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+QColor blend(const QColor& under, const QColor& over) {
+    const float a = over.alphaF();
+    return QColor::fromRgbF(over.redF() * a + under.redF() * (1 - a),
+                            over.greenF() * a + under.greenF() * (1 - a),
+                            over.blueF() * a + under.blueF() * (1 - a));
+}
+
+int colorDistance(const QColor& a, const QColor& b) {
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                     std::abs(a.blue() - b.blue())});
+}

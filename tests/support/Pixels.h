@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+
+class QWidget;
+
+// Pixel checks shared by the view tests.
+
+// The widget shown and drawn, once its pending layout has settled, over a
+// background at a device pixel ratio.
+QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0);
+// `over` composited on an opaque `under`.
+QColor blend(const QColor& under, const QColor& over);
+// The largest difference of the two colours' red, green and blue.
+int colorDistance(const QColor& a, const QColor& b);
