@@ -63,7 +63,7 @@ QIcon tabIcon(const QString& symbol, const QColor& color) {
 AppLaunchContainer::AppLaunchContainer(const QString& appTitle, QWidget* main,
                                        QWidget* settingsExtra, QWidget* parent)
     : QWidget(parent), m_tabs(new QTabWidget) {
-    setMinimumSize(minimumSize);
+    setMinimumSize(minimumContentSize);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -84,8 +84,8 @@ AppLaunchContainer::AppLaunchContainer(const QString& appTitle, QWidget* main,
     column->addLayout(tabsBox, 1);
 }
 
-AppLaunchContainer::AppLaunchContainer(const QString& appTitle, QWidget* main, QWidget* parent)
-    : AppLaunchContainer(appTitle, main, nullptr, parent) {}
+AppLaunchContainer::AppLaunchContainer(const QString& appTitle, QWidget* main)
+    : AppLaunchContainer(appTitle, main, nullptr) {}
 
 QTabWidget* AppLaunchContainer::tabs() const {
     return m_tabs;

@@ -19,12 +19,12 @@ class AppLaunchContainer : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr QSize minimumSize{420, 560};
+    static constexpr QSize minimumContentSize{420, 560};
 
     AppLaunchContainer(const QString& appTitle, QWidget* main, QWidget* settingsExtra,
                        QWidget* parent = nullptr);
     // Without extra settings.
-    AppLaunchContainer(const QString& appTitle, QWidget* main, QWidget* parent = nullptr);
+    AppLaunchContainer(const QString& appTitle, QWidget* main);
 
     QTabWidget* tabs() const;
 

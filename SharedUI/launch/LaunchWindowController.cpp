@@ -45,7 +45,6 @@ LaunchWindowController::LaunchWindowController() {
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(geometrySaveDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &LaunchWindowController::saveGeometry);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &LaunchWindowController::saveGeometry);
 }
 
 void LaunchWindowController::present(const QString& appName, QSize idealSize,
@@ -123,6 +122,7 @@ void LaunchWindowController::createWindow(const QString& appName, QSize idealSiz
         saved && saved->typeId() == QMetaType::QByteArray)
         window->restoreGeometry(saved->toByteArray());
     window->installEventFilter(this);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &LaunchWindowController::saveGeometry);
     m_window = window;
 }
 

@@ -1,10 +1,17 @@
 #include "SegmentedPicker.h"
 
 #include "KitStyle.h"
+#include "PickerSegment.h"
+#include "Platform/Palette.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
-#include <QPushButton>
+#include <QPainter>
+
+namespace {
+constexpr qreal cornerRadius = 7;
+constexpr qreal outlineOpacity = 0.2;
+} // namespace
 
 SegmentedPicker::SegmentedPicker(const QString& accessibleName, const QStringList& options,
                                  int current, QWidget* parent)
@@ -14,9 +21,7 @@ SegmentedPicker::SegmentedPicker(const QString& accessibleName, const QStringLis
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     for (qsizetype i = 0; i < options.size(); ++i) {
-        auto* segment = new QPushButton(options[i]);
-        segment->setCheckable(true);
-        KitStyle::makeFocusable(segment, options[i]);
+        auto* segment = new PickerSegment(options[i]);
         m_group->addButton(segment, int(i));
         row->addWidget(segment);
     }
@@ -25,6 +30,15 @@ SegmentedPicker::SegmentedPicker(const QString& accessibleName, const QStringLis
         if (checked)
             emit currentIndexChanged(id);
     });
+}
+
+void SegmentedPicker::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(KitStyle::material(KitStyle::Material::controlBackground, palette()));
+    painter.setPen(QPen(Palette::withOpacity(KitStyle::secondary(palette()), outlineOpacity), 1));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius,
+                            cornerRadius);
 }
 
 int SegmentedPicker::currentIndex() const {

@@ -5,7 +5,7 @@
 
 class QButtonGroup;
 
-// A row of joined segments of which exactly one is chosen. Each segment takes
+// A row of joined segments on a rounded track, of which exactly one is chosen. Each segment takes
 // keyboard focus (Space chooses it) and is announced by its text; the row is
 // announced by its own name.
 class SegmentedPicker : public QWidget {
@@ -20,6 +20,9 @@ public:
 
 signals:
     void currentIndexChanged(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QButtonGroup* m_group;

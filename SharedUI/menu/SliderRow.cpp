@@ -67,7 +67,7 @@ SliderRow::SliderRow(const QString& icon, const QString& title, double value, Sl
     KitStyle::makeFocusable(m_slider, title);
     column->addWidget(m_slider);
     connect(m_slider, &QSlider::valueChanged, this, [this](int position) {
-        show(valueAt(position));
+        display(valueAt(position));
         emit valueChanged(m_value);
     });
     setValue(value);
@@ -86,7 +86,7 @@ void SliderRow::setValue(double value) {
         const QSignalBlocker quiet(m_slider);
         m_slider->setValue(positionOf(clamped));
     }
-    show(clamped);
+    display(clamped);
     if (changed)
         emit valueChanged(m_value);
 }
@@ -105,7 +105,7 @@ int SliderRow::positionOf(double value) const {
     return int(std::floor((value - m_range.lowerBound) / m_step + 0.5));
 }
 
-void SliderRow::show(double value) {
+void SliderRow::display(double value) {
     m_value = value;
     const QString text = ValueFormat::format(m_format, value);
     m_valueLabel->setText(text);

@@ -40,7 +40,7 @@ signals:
 private:
     double valueAt(int position) const;
     int positionOf(double value) const;
-    void show(double value);
+    void display(double value);
 
     SliderRange m_range;
     double m_step;
