@@ -14,14 +14,29 @@ constexpr int rowSpacing = 4;
 constexpr int itemSpacing = 20;
 constexpr int panelShadowRoom = 24;
 
+// The widgets in a line of their own, without margins.
+QWidget* arranged(QBoxLayout* line, std::initializer_list<QWidget*> items) {
+    auto* box = new QWidget;
+    box->setLayout(line);
+    line->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* item : items)
+        line->addWidget(item);
+    return box;
+}
+
 // A column of widgets with little space between them.
 QWidget* stacked(std::initializer_list<QWidget*> items) {
-    auto* box = new QWidget;
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
+    auto* column = new QVBoxLayout;
     column->setSpacing(rowSpacing);
-    for (QWidget* item : items)
-        column->addWidget(item);
+    return arranged(column, items);
+}
+
+// Widgets side by side from the leading edge.
+QWidget* sideBySide(std::initializer_list<QWidget*> items) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(itemSpacing);
+    QWidget* box = arranged(row, items);
+    row->addStretch();
     return box;
 }
 
@@ -34,18 +49,6 @@ QWidget* captioned(QWidget* item, const QString& caption) {
     column->addWidget(
         new KitLabel(caption, TextStyles::font(TextStyle::caption2), KitStyle::secondary), 0,
         Qt::AlignHCenter);
-    return box;
-}
-
-// Widgets side by side from the leading edge.
-QWidget* sideBySide(std::initializer_list<QWidget*> items) {
-    auto* box = new QWidget;
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(itemSpacing);
-    for (QWidget* item : items)
-        row->addWidget(item, 0, Qt::AlignBottom);
-    row->addStretch();
     return box;
 }
 

@@ -1,6 +1,7 @@
 #include "AppLaunchContainer.h"
 #include "ControlPage.h"
 #include "GalleryTheme.h"
+#include "KitTestSupport.h"
 #include "MenuComponents.h"
 #include "TestEnvironment.h"
 #include "menu/KitLabel.h"
@@ -61,6 +62,9 @@ void shootGallery(const char* themeName, AppPreferences::Theme theme) {
     QWidget* page = qobject_cast<QScrollArea*>(gallery.tabs()->widget(0))->widget();
     page->resize(page->width(), page->sizeHint().height());
     EXPECT_TRUE(page->grab().save(screenshotPath(name + "-control-page.png")));
+    const QColor background = page->palette().color(QPalette::Window);
+    EXPECT_TRUE(
+        renderOver(*page, background, 2).save(screenshotPath(name + "-control-page@2x.png")));
     gallery.tabs()->setCurrentIndex(1);
     EXPECT_TRUE(gallery.grab().save(screenshotPath(name + "-settings.png")));
 }
