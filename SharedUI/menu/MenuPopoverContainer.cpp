@@ -51,7 +51,8 @@ MenuPopoverContainer::MenuPopoverContainer(const QString& title, std::function<v
     auto* body = new QVBoxLayout;
     const int padding = KitStyle::standardPadding;
     body->setContentsMargins(padding, padding, padding, padding);
-    body->addWidget(content);
+    if (content)
+        body->addWidget(content);
     column->addLayout(body);
 
     // The shadow falls outside the panel, onto whatever lies behind it.

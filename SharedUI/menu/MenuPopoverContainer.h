@@ -14,7 +14,7 @@ class MenuPopoverContainer : public QWidget {
 public:
     static constexpr int panelWidth = 320;
 
-    // Takes ownership of content.
+    // Takes ownership of content (none leaves the body empty).
     MenuPopoverContainer(const QString& title, std::function<void()> onClose, QWidget* content,
                          QWidget* parent = nullptr);
 
