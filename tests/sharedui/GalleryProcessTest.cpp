@@ -103,8 +103,8 @@ private:
                                    nullptr);
         if (!reply)
             return {};
-        const QByteArray title(static_cast<const char*>(xcb_get_property_value(reply)),
-                               xcb_get_property_value_length(reply));
+        QByteArray title(static_cast<const char*>(xcb_get_property_value(reply)),
+                         xcb_get_property_value_length(reply));
         std::free(reply);
         return title;
     }
