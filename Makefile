@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS ?= 2
 
-.PHONY: all deps configure build app run run-xvfb test bench package format clean
+.PHONY: all deps configure build app run run-xvfb gallery test bench package format clean
 
 all: build
 
@@ -26,6 +26,11 @@ run: app
 
 run-xvfb: app
 	@scripts/run-app.sh --xvfb $(BUILD_DIR)/Heftwick/pilewatch
+
+# The shared UI kit's gallery, in the desktop session.
+gallery: configure
+	cmake --build $(BUILD_DIR) --target sharedui-gallery -j $(JOBS)
+	$(BUILD_DIR)/SharedUI/gallery/sharedui-gallery
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

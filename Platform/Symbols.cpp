@@ -33,6 +33,20 @@ const QHash<QString, char16_t>& glyphTable() {
         {QStringLiteral("xmark.circle.fill"), 0xe5c9},           // cancel
         {QStringLiteral("arrow.triangle.2.circlepath"), 0xe627}, // sync
         {QStringLiteral("play.fill"), 0xe037},                   // play_arrow
+        {QStringLiteral("chevron.right"), 0xe5cc},               // chevron_right
+        {QStringLiteral("slider.horizontal.3"), 0xe429},         // tune
+        {QStringLiteral("gearshape"), 0xe8b8},                   // settings
+        {QStringLiteral("bell.fill"), 0xe7f4},                   // notifications
+        {QStringLiteral("keyboard"), 0xe312},                    // keyboard
+        {QStringLiteral("speaker.wave.2.fill"), 0xe050},         // volume_up
+        {QStringLiteral("power"), 0xe8ac},                       // power_settings_new
+        {QStringLiteral("chart.bar.fill"), 0xe26b},              // bar_chart
+        {QStringLiteral("clock"), 0xe8b5},                       // schedule
+        {QStringLiteral("bolt.fill"), 0xe3e7},                   // flash_on
+        {QStringLiteral("moon.fill"), 0xe3a8},                   // brightness_3
+        {QStringLiteral("timer"), 0xe425},                       // timer
+        {QStringLiteral("cpu"), 0xe322},                         // memory
+        {QStringLiteral("eye"), 0xe8f4},                         // visibility
     };
     return table;
 }

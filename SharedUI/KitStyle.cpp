@@ -36,6 +36,10 @@ QColor named(NamedColor color, const QPalette& palette) {
     return Palette::named(color, Palette::appearanceOf(palette));
 }
 
+QColor colorOrAccent(const std::optional<QColor>& color, const QPalette& palette) {
+    return color ? *color : accent(palette);
+}
+
 void makeFocusable(QWidget* widget, const QString& accessibleName) {
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setAccessibleName(accessibleName);

@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QString>
+#include <functional>
+#include <optional>
 
 class QPalette;
 class QWidget;
@@ -33,6 +35,12 @@ QColor primary(const QPalette& palette);
 QColor secondary(const QPalette& palette);
 // A named colour in the palette's appearance.
 QColor named(NamedColor color, const QPalette& palette);
+// A colour a caller chose, or the accent colour when it chose none.
+QColor colorOrAccent(const std::optional<QColor>& color, const QPalette& palette);
+
+// A colour resolved from a widget's palette each time it paints, such as
+// KitStyle::secondary or a caller's colour captured in a lambda.
+using ColorRule = std::function<QColor(const QPalette&)>;
 
 // Gives an interactive component keyboard focus (Tab and click) and the name a
 // screen reader announces.

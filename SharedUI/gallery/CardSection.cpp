@@ -2,7 +2,6 @@
 
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
-#include "SharedUI/KitStyle.h"
 #include "SharedUI/ModernCardView.h"
 
 #include <QHBoxLayout>
@@ -10,37 +9,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* heading(const QString& text) {
-    auto* label = new QLabel(text);
-    label->setFont(TextStyles::font(TextStyle::headline));
-    return label;
-}
-
-// Two rows of badges: three, then two.
-QWidget* badges() {
-    using Status = StatusBadge::Status;
-    auto* box = new QWidget;
-    auto* rows = new QVBoxLayout(box);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(8);
-    const std::pair<Status, QString> all[] = {{Status::active, QStringLiteral("Active")},
-                                              {Status::inactive, QStringLiteral("Inactive")},
-                                              {Status::warning, QStringLiteral("Warning")},
-                                              {Status::error, QStringLiteral("Error")},
-                                              {Status::processing, QStringLiteral("Processing")}};
-    auto* first = new QHBoxLayout;
-    auto* second = new QHBoxLayout;
-    int i = 0;
-    for (const auto& [status, text] : all)
-        (i++ < 3 ? first : second)->addWidget(new StatusBadge(status, text));
-    for (QHBoxLayout* row : {first, second}) {
-        row->setSpacing(8);
-        row->addStretch();
-        rows->addLayout(row);
-    }
-    return box;
-}
 
 // A card's content: a title over a wrapping line, white on the dark background.
 QWidget* cardContent(const QString& title, const QString& body) {
@@ -64,7 +32,34 @@ QWidget* cardContent(const QString& title, const QString& body) {
     return content;
 }
 
-QWidget* cardsOnBackground() {
+} // namespace
+
+// Two rows of badges: three, then two.
+QWidget* statusBadgesSection() {
+    using Status = StatusBadge::Status;
+    auto* box = new QWidget;
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(8);
+    const std::pair<Status, QString> all[] = {{Status::active, QStringLiteral("Active")},
+                                              {Status::inactive, QStringLiteral("Inactive")},
+                                              {Status::warning, QStringLiteral("Warning")},
+                                              {Status::error, QStringLiteral("Error")},
+                                              {Status::processing, QStringLiteral("Processing")}};
+    auto* first = new QHBoxLayout;
+    auto* second = new QHBoxLayout;
+    int i = 0;
+    for (const auto& [status, text] : all)
+        (i++ < 3 ? first : second)->addWidget(new StatusBadge(status, text));
+    for (QHBoxLayout* row : {first, second}) {
+        row->setSpacing(8);
+        row->addStretch();
+        rows->addLayout(row);
+    }
+    return box;
+}
+
+QWidget* cardsSection() {
     auto* background = new MeshGradientBackground;
     auto* layout = new QHBoxLayout(background);
     layout->setContentsMargins(8, 24, 8, 24);
@@ -79,7 +74,7 @@ QWidget* cardsOnBackground() {
     return background;
 }
 
-QWidget* buttons() {
+QWidget* buttonsSection() {
     auto* box = new QWidget;
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
@@ -95,21 +90,4 @@ QWidget* buttons() {
     row->addWidget(clicks);
     row->addStretch();
     return box;
-}
-
-} // namespace
-
-QWidget* makeCardSection(QWidget* parent) {
-    auto* section = new QWidget(parent);
-    auto* layout = new QVBoxLayout(section);
-    layout->setContentsMargins(KitStyle::standardPadding, KitStyle::standardPadding,
-                               KitStyle::standardPadding, KitStyle::standardPadding);
-    layout->setSpacing(10);
-    layout->addWidget(heading(QStringLiteral("Status badges")));
-    layout->addWidget(badges());
-    layout->addWidget(heading(QStringLiteral("Cards")));
-    layout->addWidget(cardsOnBackground());
-    layout->addWidget(heading(QStringLiteral("Buttons")));
-    layout->addWidget(buttons());
-    return section;
 }

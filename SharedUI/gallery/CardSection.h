@@ -2,7 +2,11 @@
 
 class QWidget;
 
-// The gallery's section of the kit's decorative components: status badges in
-// all five statuses, cards over the animated background, and animated buttons
-// with and without a symbol.
-QWidget* makeCardSection(QWidget* parent = nullptr);
+// The gallery's sections of the kit's decorative components.
+
+// Status badges in all five statuses.
+QWidget* statusBadgesSection();
+// Cards with and without their outline over the animated background.
+QWidget* cardsSection();
+// Animated buttons with and without a symbol, counting their clicks.
+QWidget* buttonsSection();

@@ -1,12 +1,12 @@
 #include "SharedUI/ModernCardView.h"
 
+#include "ControlPage.h"
 #include "Pixels.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
 #include "SharedCore/AppPreferences.h"
 #include "SharedUI/KitStyle.h"
-#include "SharedUI/gallery/CardSection.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -462,14 +462,14 @@ TEST_F(SharedUiTest, TwoBackgroundsShowTheSamePictureAtTheSameMoment) {
     EXPECT_TRUE(second.isAnimating());
 }
 
-TEST_F(SharedUiTest, CardSectionShowsEveryComponentLightAndDark) {
+TEST_F(SharedUiTest, ControlPageShowsEveryCardComponentLightAndDark) {
     const QPalette light = QApplication::style()->standardPalette();
     const QPalette dark = Palette::darkPanelPalette();
     for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
-        std::unique_ptr<QWidget> section(makeCardSection());
+        std::unique_ptr<QWidget> section(makeControlPage());
         section->setPalette(palette);
         section->setAutoFillBackground(true);
-        section->resize(460, section->sizeHint().height());
+        section->resize(section->sizeHint());
         section->show();
         QCoreApplication::processEvents();
 

@@ -1,0 +1,94 @@
+#include "AppLaunchContainer.h"
+#include "ControlPage.h"
+#include "GalleryTheme.h"
+#include "KitTestSupport.h"
+#include "MenuComponents.h"
+#include "TestEnvironment.h"
+#include "menu/KitLabel.h"
+
+#include <QApplication>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AppLaunchContainer, TitlesTwoTabsAndPutsTheExtraSettingsBelowTheForm) {
+    ScopedHome home;
+    auto* main = new QLabel("main content");
+    auto* extra = new QLabel("extra settings");
+    AppLaunchContainer container("My App", main, extra);
+    container.resize(480, 680);
+    container.show();
+    EXPECT_EQ(container.minimumSize(), QSize(420, 560));
+    const auto* title = container.findChild<KitLabel*>();
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), "My App");
+    EXPECT_EQ(title->font().weight(), QFont::DemiBold);
+
+    QTabWidget* tabs = container.tabs();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), "Control");
+    EXPECT_EQ(tabs->tabText(1), "Settings");
+    EXPECT_FALSE(tabs->tabIcon(0).isNull());
+    EXPECT_FALSE(tabs->tabIcon(1).isNull());
+    EXPECT_EQ(qobject_cast<QScrollArea*>(tabs->widget(0))->widget(), main);
+    EXPECT_EQ(main->width(), tabs->widget(0)->width()) << "main content spans the tab";
+
+    tabs->setCurrentIndex(1);
+    const auto* form = tabs->widget(1)->findChild<SharedAppSettingsFormView*>();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->geometry().left(), 8);
+    EXPECT_EQ(form->geometry().top(), 12);
+    EXPECT_EQ(extra->geometry().top(), form->geometry().bottom() + 1 + 20);
+
+    AppLaunchContainer plain("Plain", new QLabel("main"));
+    EXPECT_EQ(plain.tabs()->widget(1)->findChildren<QLabel*>().size(),
+              plain.tabs()->widget(1)->findChildren<KitLabel*>().size())
+        << "no extra settings";
+}
+
+// The gallery as its window shows it, in one theme, with both tabs.
+void shootGallery(const char* themeName, AppPreferences::Theme theme) {
+    applyTheme(theme);
+    AppLaunchContainer gallery("SharedUI Gallery", makeControlPage());
+    gallery.resize(LaunchWindowController::defaultIdealSize);
+    gallery.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&gallery));
+    const QString name = QStringLiteral("gallery-%1").arg(themeName);
+    EXPECT_TRUE(gallery.grab().save(screenshotPath(name + "-control.png")));
+    // The whole Control page, beyond what the window shows without scrolling.
+    QWidget* page = qobject_cast<QScrollArea*>(gallery.tabs()->widget(0))->widget();
+    page->resize(page->width(), page->sizeHint().height());
+    EXPECT_TRUE(page->grab().save(screenshotPath(name + "-control-page.png")));
+    const QColor background = page->palette().color(QPalette::Window);
+    EXPECT_TRUE(
+        renderOver(*page, background, 2).save(screenshotPath(name + "-control-page@2x.png")));
+    gallery.tabs()->setCurrentIndex(1);
+    EXPECT_TRUE(gallery.grab().save(screenshotPath(name + "-settings.png")));
+}
+
+TEST(Gallery, ShowsEveryMenuComponentInItsStates) {
+    ScopedHome home;
+    QWidget* page = makeControlPage();
+    const auto icons = page->findChildren<MenuBarIconView*>();
+    QStringList badges;
+    for (const MenuBarIconView* icon : icons)
+        badges << icon->accessibleName();
+    EXPECT_EQ(badges, (QStringList{"", "", "7", "99", "7"}));
+    EXPECT_GE(page->findChildren<SettingsRow*>().size(), 2);
+    EXPECT_GE(page->findChildren<SliderRow*>().size(), 2);
+    EXPECT_GE(page->findChildren<ActionRow*>().size(), 2);
+    EXPECT_GE(page->findChildren<StatColumn*>().size(), 3);
+    EXPECT_GE(page->findChildren<StatRow*>().size(), 2);
+    EXPECT_EQ(page->findChildren<ShortcutBadge*>().size(), 3);
+    EXPECT_EQ(page->findChildren<MenuPopoverContainer*>().size(), 1);
+    delete page;
+
+    shootGallery("light", AppPreferences::Theme::light);
+    shootGallery("dark", AppPreferences::Theme::dark);
+    applyTheme(AppPreferences::Theme::system);
+}
+
+} // namespace

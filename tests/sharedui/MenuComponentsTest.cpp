@@ -1,0 +1,237 @@
+#include "MenuComponents.h"
+
+#include "KitStyle.h"
+#include "KitTestSupport.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "TestEnvironment.h"
+#include "menu/KitLabel.h"
+#include "menu/SymbolButton.h"
+#include "menu/ToggleSwitch.h"
+#include "menu/ValueFormat.h"
+
+#include <QApplication>
+#include <QLayout>
+#include <QRawFont>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString bell = QStringLiteral("bell.fill");
+
+QColor windowColor() {
+    return QApplication::palette().color(QPalette::Window);
+}
+
+QStringList labelTexts(const QWidget& widget) {
+    QStringList texts;
+    for (const KitLabel* label : widget.findChildren<KitLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+TEST(KitSymbols, EveryNameTheKitDrawsHasAGlyphInTheFont) {
+    const QRawFont font = QRawFont::fromFont(Symbols::font(16));
+    for (const char* name :
+         {"xmark.circle.fill", "chevron.right", "slider.horizontal.3", "gearshape", "bell.fill",
+          "keyboard", "speaker.wave.2.fill", "power", "chart.bar.fill", "clock", "bolt.fill",
+          "moon.fill", "timer", "cpu", "eye"}) {
+        const QString glyph = Symbols::glyph(QString::fromLatin1(name));
+        ASSERT_EQ(glyph.size(), 1) << name;
+        EXPECT_TRUE(font.supportsCharacter(glyph.at(0))) << name;
+    }
+}
+
+// The badge sits in the top-right corner above the icon's frame.
+QRect badgeArea() {
+    return {MenuBarIconView::iconFrame - 4, 0, 10, MenuBarIconView::badgeShift + 4};
+}
+
+TEST(MenuBarIconView, ShowsABadgeOnlyAboveZeroCappedAt99) {
+    const QColor red = KitStyle::named(NamedColor::red, QApplication::palette());
+    const std::pair<std::optional<int>, QString> cases[] = {
+        {std::nullopt, ""}, {0, ""}, {-3, ""}, {7, "7"}, {99, "99"}, {150, "99"}};
+    for (const auto& [badge, text] : cases) {
+        MenuBarIconView view(bell, true, badge);
+        EXPECT_EQ(view.size(), QSize(28, 28));
+        EXPECT_EQ(view.accessibleName(), text) << badge.value_or(-99);
+        const int redPixels = countNear(renderOver(view, windowColor()), red, badgeArea());
+        if (text.isEmpty())
+            EXPECT_EQ(redPixels, 0) << badge.value_or(-99);
+        else
+            EXPECT_GT(redPixels, 10) << badge.value_or(-99);
+    }
+    MenuBarIconView hundred(bell, true, 150);
+    renderOver(hundred, windowColor(), 2).save(screenshotPath("menubar-icon-150@2x.png"));
+}
+
+TEST(MenuBarIconView, DrawsActiveIconsInTheirColourAndInactiveOnesInTheSecondaryColour) {
+    const QColor bg = windowColor();
+    const QPalette& palette = QApplication::palette();
+    const QColor green = KitStyle::named(NamedColor::green, palette);
+    const QRect icon(0, MenuBarIconView::badgeShift, MenuBarIconView::iconFrame,
+                     MenuBarIconView::iconFrame);
+
+    MenuBarIconView accent(bell);
+    EXPECT_GT(countNear(renderOver(accent, bg), KitStyle::accent(palette), icon), 20);
+
+    MenuBarIconView tinted(bell, true, std::nullopt, green);
+    EXPECT_GT(countNear(renderOver(tinted, bg), green, icon), 20);
+
+    MenuBarIconView inactive(bell, false, std::nullopt, green);
+    const QImage dim = renderOver(inactive, bg);
+    EXPECT_EQ(countNear(dim, green, icon, 30), 0);
+    EXPECT_GT(countNear(dim, composite(KitStyle::secondary(palette), bg), icon), 20);
+}
+
+TEST(SettingsRow, ShowsTheSubtitleOnlyWhenGivenAndBindsTheSwitch) {
+    SettingsRow plain(bell, "Alerts", std::nullopt, false);
+    EXPECT_EQ(labelTexts(plain), QStringList{"Alerts"});
+    SettingsRow detailed(bell, "Alerts", QStringLiteral("When a scan ends"), true);
+    EXPECT_EQ(labelTexts(detailed), (QStringList{"Alerts", "When a scan ends"}));
+    EXPECT_TRUE(detailed.isOn());
+
+    auto* toggle = plain.findChild<ToggleSwitch*>();
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_EQ(toggle->accessibleName(), "Alerts");
+    EXPECT_EQ(toggle->focusPolicy(), Qt::StrongFocus);
+    QSignalSpy changed(&plain, &SettingsRow::isOnChanged);
+    plain.show();
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(plain.isOn());
+    toggle->setFocus();
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_FALSE(plain.isOn());
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed[0][0].toBool(), true);
+    EXPECT_EQ(changed[1][0].toBool(), false);
+}
+
+TEST(ValueFormat, AcceptsOnlyFormatsThatTakeOneDouble) {
+    for (const char* good :
+         {"%.0f", "%f", "%.1f%%", "%5.2f", "%-+ #08.3e", "%G", "%lf", "%% %g %%"})
+        EXPECT_TRUE(ValueFormat::takesOneDouble(QString::fromLatin1(good))) << good;
+    for (const char* bad : {"", "plain", "%", "%d", "%s", "%n", "%p", "%.0f %f", "%*f", "%.*f",
+                            "%Lf", "%100f", "%.100f", "%hf", "%1$f", "50%"})
+        EXPECT_FALSE(ValueFormat::takesOneDouble(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(ValueFormat::format("%.0f", 42.7), "43");
+    EXPECT_EQ(ValueFormat::format("%.1f%%", 42.75), "42.8%");
+    EXPECT_EQ(ValueFormat::format("%s", 42.7), "43");
+    EXPECT_EQ(ValueFormat::format("%5.1f", 2.25), "  2.2");
+}
+
+TEST(SliderRow, FormatsItsValueAndFallsBackForAnUnusableFormat) {
+    EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}).valueText(), "43");
+    EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}, 0.1, "%.1f%%").valueText(), "42.7%");
+    for (const char* bad : {"%d", "%s%s%s", "%n", "%.0f and %f", "100%"})
+        EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}, 1, QString::fromLatin1(bad)).valueText(),
+                  "43")
+            << bad;
+}
+
+TEST(SliderRow, MovesInStepsWithinItsRangeFromTheKeyboard) {
+    SliderRow row(bell, "Interval", 2.5, {0.5, 10}, 0.5, "%.1f");
+    auto* slider = row.findChild<QSlider*>();
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->accessibleName(), "Interval");
+    EXPECT_EQ(slider->focusPolicy(), Qt::StrongFocus);
+    QSignalSpy changed(&row, &SliderRow::valueChanged);
+    row.show();
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(row.value(), 3.0);
+    EXPECT_EQ(row.valueText(), "3.0");
+    QTest::keyClick(slider, Qt::Key_End);
+    EXPECT_DOUBLE_EQ(row.value(), 10.0);
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_DOUBLE_EQ(changed[1][0].toDouble(), 10.0);
+
+    row.setValue(-4);
+    EXPECT_DOUBLE_EQ(row.value(), 0.5);
+    row.setValue(std::nan(""));
+    EXPECT_DOUBLE_EQ(row.value(), 0.5);
+}
+
+TEST(SliderRow, MakesUnsoundRangesAndStepsUsable) {
+    SliderRow reversed(bell, "Reversed", 5, {10, 0});
+    EXPECT_DOUBLE_EQ(reversed.value(), 5);
+    reversed.setValue(20);
+    EXPECT_DOUBLE_EQ(reversed.value(), 10);
+
+    SliderRow noStep(bell, "No step", 0.5, {0, 1}, 0, "%.3f");
+    EXPECT_EQ(noStep.findChild<QSlider*>()->maximum(), 1000);
+    EXPECT_EQ(noStep.valueText(), "0.500");
+
+    SliderRow infinite(bell, "Infinite", 3, {0, std::numeric_limits<double>::infinity()});
+    EXPECT_DOUBLE_EQ(infinite.value(), 1);
+
+    SliderRow point(bell, "Point", 3, {3, 3});
+    EXPECT_DOUBLE_EQ(point.value(), 3);
+    EXPECT_EQ(point.findChild<QSlider*>()->maximum(), 0);
+}
+
+TEST(ShortcutBadge, PutsAPlusBetweenKeysOnly) {
+    const auto plusCount = [](const ShortcutBadge& badge) {
+        return labelTexts(badge).count(QStringLiteral("+"));
+    };
+    EXPECT_EQ(plusCount(ShortcutBadge(QStringLiteral("Esc"))), 0);
+    EXPECT_EQ(plusCount(ShortcutBadge("Ctrl", "K")), 1);
+    const ShortcutBadge three("Ctrl", "Shift", "P");
+    EXPECT_EQ(plusCount(three), 2);
+    EXPECT_EQ(plusCount(ShortcutBadge(QStringList{})), 0);
+    EXPECT_EQ(three.accessibleName(), "Ctrl+Shift+P");
+
+    // In layout order: key, +, key, +, key.
+    QStringList shown;
+    for (int i = 0; i < three.layout()->count(); ++i)
+        shown << static_cast<QLabel*>(three.layout()->itemAt(i)->widget())->text();
+    EXPECT_EQ(shown, (QStringList{"Ctrl", "+", "Shift", "+", "P"}));
+}
+
+TEST(MenuPopoverContainer, IsExactly320WideAndItsCloseButtonOnlyCallsOnClose) {
+    int closes = 0;
+    auto* content = new QLabel("Body");
+    MenuPopoverContainer panel(
+        "Panel", [&closes] { ++closes; }, content);
+    panel.show();
+    EXPECT_EQ(panel.width(), 320);
+    EXPECT_EQ(panel.minimumWidth(), 320);
+    EXPECT_EQ(panel.maximumWidth(), 320);
+    EXPECT_TRUE(labelTexts(panel).contains("Panel"));
+
+    auto* close = panel.findChild<SymbolButton*>();
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->accessibleName(), "Close");
+    EXPECT_EQ(close->focusPolicy(), Qt::StrongFocus);
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(content->parentWidget()->window(), &panel);
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Space);
+    EXPECT_EQ(closes, 2);
+
+    // The content sits below the title bar with the standard padding around it.
+    EXPECT_EQ(content->geometry().left(), KitStyle::standardPadding);
+    EXPECT_EQ(content->geometry().right(), 320 - KitStyle::standardPadding - 1);
+}
+
+TEST(ActionRow, CallsItsActionOncePerClickAndTakesFocus) {
+    int calls = 0;
+    ActionRow row(bell, "Open settings", [&calls] { ++calls; });
+    row.resize(300, row.sizeHint().height());
+    row.show();
+    EXPECT_EQ(row.accessibleName(), "Open settings");
+    EXPECT_EQ(row.focusPolicy(), Qt::StrongFocus);
+    QTest::mouseClick(&row, Qt::LeftButton, {}, QPoint(290, row.height() / 2));
+    EXPECT_EQ(calls, 1);
+    row.setFocus();
+    QTest::keyClick(&row, Qt::Key_Space);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(row.sizeHint().height(), 24 + 2 * 6);
+}
+
+} // namespace
