@@ -2,6 +2,7 @@
 
 #include "Classification.h"
 #include "DesktopScanner.h"
+#include "DesktopWatcher.h"
 #include "PosixFs.h"
 #include "Trash.h"
 
@@ -166,12 +167,24 @@ NamedColor LoadEngine::catColor(const QString& categoryName) {
 LoadEngine::LoadEngine(QObject* parent) : LoadEngine(xdgDesktopPath(), parent) {}
 
 LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
-    : QObject(parent), m_desktopPath(std::move(desktopPath)) {}
+    : QObject(parent), m_desktopPath(std::move(desktopPath)), m_coolDown(new QTimer(this)) {
+    m_coolDown->setSingleShot(true);
+    m_coolDown->setTimerType(Qt::PreciseTimer);
+    connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::startChangeScanIfDue);
+}
 
 LoadEngine::~LoadEngine() = default;
 
 void LoadEngine::startMonitoring() {
-    scan();
+    if (!m_watcher) {
+        // Without inotify the timer alone keeps the state current.
+        auto watcher = std::make_unique<DesktopWatcher>();
+        if (watcher->isValid()) {
+            connect(watcher.get(), &DesktopWatcher::changed, this, &LoadEngine::desktopChanged);
+            m_watcher = std::move(watcher);
+        }
+    }
+    scan(); // arms the watches
     if (!m_timer) {
         m_timer = new QTimer(this);
         m_timer->setInterval(monitoringIntervalMs);
@@ -183,13 +196,26 @@ void LoadEngine::startMonitoring() {
 void LoadEngine::stopMonitoring() {
     if (m_timer)
         m_timer->stop();
+    m_watcher.reset();
+    m_changePending = false;
 }
 
 void LoadEngine::scan() {
+    startScan();
+}
+
+quint64 LoadEngine::startScan() {
+    // Whatever changed so far happened before this scan lists the Desktop, so
+    // it shows: a remedy's own moves, for one, need no scan beyond the one it
+    // ends with.
+    if (m_watcher)
+        m_watcher->takeChanges();
+    m_changePending = false;
     const quint64 scanNumber = beginScan();
     QPointer<LoadEngine> self(this);
-    scanPool()->start([self, scanNumber, path = m_desktopPath] {
-        ScanOutcome outcome = DesktopScanner(path, scanPool()).run();
+    std::shared_ptr<ScanWatch> watch = m_watcher ? m_watcher->watchFor(scanNumber) : nullptr;
+    scanPool()->start([self, scanNumber, path = m_desktopPath, watch = std::move(watch)] {
+        ScanOutcome outcome = DesktopScanner(path, scanPool(), watch).run();
         QCoreApplication* app = QCoreApplication::instance();
         if (!app)
             return;
@@ -202,13 +228,35 @@ void LoadEngine::scan() {
             },
             Qt::QueuedConnection);
     });
+    return scanNumber;
 }
 
 quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
+void LoadEngine::desktopChanged() {
+    m_changePending = true;
+    startChangeScanIfDue();
+}
+
+// At most one scan started by a change runs at a time, and after it the next
+// waits out a cool-down of coolDownFactor times its processor time.
+void LoadEngine::startChangeScanIfDue() {
+    if (m_changePending && m_changeScan == 0 && !m_coolDown->isActive())
+        m_changeScan = startScan();
+}
+
+int LoadEngine::coolDownMs(qint64 scanCpuNs) {
+    const qint64 ms = scanCpuNs / 1'000'000 * coolDownFactor;
+    return int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs));
+}
+
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
+    if (scanNumber == m_changeScan) {
+        m_changeScan = 0;
+        m_coolDown->start(coolDownMs(outcome.cpuNs));
+    }
     if (!outcome.snapshot) {
         reportScanError(outcome.error);
         return;
