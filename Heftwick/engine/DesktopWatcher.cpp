@@ -202,6 +202,11 @@ bool DesktopWatcher::takeChanges() {
     }
 }
 
+void DesktopWatcher::setPaused(bool paused) {
+    if (m_notifier)
+        m_notifier->setEnabled(!paused);
+}
+
 void DesktopWatcher::readEvents() {
     if (takeChanges())
         emit changed();

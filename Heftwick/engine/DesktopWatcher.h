@@ -37,6 +37,10 @@ public:
     // Reads the events queued so far; whether any of them reports a change.
     bool takeChanges();
 
+    // While paused, events wait in the queue and changed() is not emitted;
+    // when resumed, events already waiting are told of at once.
+    void setPaused(bool paused);
+
     // Watches at most this many top-level folders, as if the system's watches
     // ran out there; for tests.
     void setFolderWatchLimit(int limit);

@@ -170,7 +170,7 @@ LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
     : QObject(parent), m_desktopPath(std::move(desktopPath)), m_coolDown(new QTimer(this)) {
     m_coolDown->setSingleShot(true);
     m_coolDown->setTimerType(Qt::PreciseTimer);
-    connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::startChangeScanIfDue);
+    connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::coolDownEnded);
 }
 
 LoadEngine::~LoadEngine() = default;
@@ -197,7 +197,6 @@ void LoadEngine::stopMonitoring() {
     if (m_timer)
         m_timer->stop();
     m_watcher.reset();
-    m_changePending = false;
 }
 
 void LoadEngine::scan() {
@@ -210,7 +209,6 @@ quint64 LoadEngine::startScan() {
     // ends with.
     if (m_watcher)
         m_watcher->takeChanges();
-    m_changePending = false;
     const quint64 scanNumber = beginScan();
     QPointer<LoadEngine> self(this);
     std::shared_ptr<ScanWatch> watch = m_watcher ? m_watcher->watchFor(scanNumber) : nullptr;
@@ -235,16 +233,18 @@ quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
+// At most one scan started by a change runs at a time, and after it the next
+// waits out a cool-down of coolDownFactor times its processor time. Pausing
+// the watcher meanwhile also spares the event loop a storm of events: the
+// queue folds repeated events on one entry into one.
 void LoadEngine::desktopChanged() {
-    m_changePending = true;
-    startChangeScanIfDue();
+    m_watcher->setPaused(true);
+    m_changeScan = startScan();
 }
 
-// At most one scan started by a change runs at a time, and after it the next
-// waits out a cool-down of coolDownFactor times its processor time.
-void LoadEngine::startChangeScanIfDue() {
-    if (m_changePending && m_changeScan == 0 && !m_coolDown->isActive())
-        m_changeScan = startScan();
+void LoadEngine::coolDownEnded() {
+    if (m_watcher)
+        m_watcher->setPaused(false);
 }
 
 int LoadEngine::coolDownMs(qint64 scanCpuNs) {

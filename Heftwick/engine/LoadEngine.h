@@ -133,10 +133,11 @@ private:
     quint64 beginScan();
     // Starts a scan; it covers every change noticed so far.
     quint64 startScan();
-    // A change was noticed: scans at once unless a scan started by a change
-    // is still running or cooling down; then one follows when that ends.
+    // A change was noticed: scans at once. The watcher stays paused while
+    // that scan runs and cools down; changes meanwhile wait in its queue and
+    // start the next scan when it resumes.
     void desktopChanged();
-    void startChangeScanIfDue();
+    void coolDownEnded();
     static int coolDownMs(qint64 scanCpuNs);
     // Takes one scan's outcome on the engine's thread: publishes it unless a
     // scan that started later is already published, or reports the failure.
@@ -154,7 +155,6 @@ private:
     std::unique_ptr<DesktopWatcher> m_watcher;
     QTimer* m_coolDown = nullptr;
     quint64 m_changeScan = 0; // the running scan a change started, or 0
-    bool m_changePending = false;
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
 };
