@@ -19,7 +19,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::applicationDidFinishLaunching() {
     m_engine.startMonitoring();
     setupStatusItem();
-    setupPopover();
+    m_launched = true;
 }
 
 // Qt picks its tray path (StatusNotifierItem or XEmbed) once, when the first
@@ -36,6 +36,9 @@ void AppDelegate::setupStatusItem() {
 void AppDelegate::createStatusItem() {
     if (m_statusItem)
         return;
+    // The panel is made with the icon that opens it, not before: without a
+    // tray nothing could show it.
+    setupPopover();
     m_statusItem = new QSystemTrayIcon(Symbols::icon(statusSymbol, Palette::white()), this);
     m_statusItem->setToolTip("Load");
     m_statusItem->setContextMenu(makeStatusMenu());

@@ -6,6 +6,7 @@
 #include "dashboard/CategoryCard.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadGauge.h"
+#include "dashboard/ShownStateFollower.h"
 #include "shell/Palette.h"
 #include "shell/Symbols.h"
 #include "shell/TextStyles.h"
@@ -86,7 +87,7 @@ DashboardTab::DashboardTab(LoadEngine& engine, QWidget* parent)
     page->setContentsMargins(0, 0, 0, 0);
     page->addWidget(PageParts::scrollPage(content));
 
-    connect(&m_engine, &LoadEngine::stateChanged, this, &DashboardTab::showState);
+    new ShownStateFollower(*this, m_engine, [this] { showState(); });
     showState();
 }
 
