@@ -32,6 +32,7 @@ test: build
 
 bench: build
 	$(BUILD_DIR)/bench/pilewatch-bench
+	$(BUILD_DIR)/bench/pilewatch-panel-bench $${PILEWATCH_BENCH_DIR:-/var/tmp/pilewatch-bench}/medium
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -127,7 +127,7 @@ Latencies measureLatency(LoadEngine& engine, const std::string& dir, bool isolat
     std::mt19937 random(11);
     Latencies result;
     for (int i = 0; i < changesPerRun; ++i) {
-        pause(isolated ? 4000 : int(random() % 1000));
+        pause(isolated ? 6000 : int(random() % 1000));
         const qint64 before = observer.total();
         const double changedAt = nowMs(CLOCK_MONOTONIC);
         const qint64 delta = makeChange(dir, i);
