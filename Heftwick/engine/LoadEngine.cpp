@@ -233,13 +233,14 @@ quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
-// At most one scan started by a change runs at a time, and after it the next
-// waits out a cool-down of coolDownFactor times its processor time. Pausing
+// At most one scan started by a change runs at a time, and the next starts
+// coolDownFactor times its processor time after it started. Pausing
 // the watcher meanwhile also spares the event loop a storm of events: the
 // queue folds repeated events on one entry into one.
 void LoadEngine::desktopChanged() {
     m_watcher->setPaused(true);
     m_changeScan = startScan();
+    m_changeScanClock.start();
 }
 
 void LoadEngine::coolDownEnded() {
@@ -247,15 +248,15 @@ void LoadEngine::coolDownEnded() {
         m_watcher->setPaused(false);
 }
 
-int LoadEngine::coolDownMs(qint64 scanCpuNs) {
-    const qint64 ms = scanCpuNs / 1'000'000 * coolDownFactor;
+int LoadEngine::coolDownMs(qint64 scanCpuNs, qint64 scanWallMs) {
+    const qint64 ms = scanCpuNs / 1'000'000 * coolDownFactor - scanWallMs;
     return int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs));
 }
 
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
     if (scanNumber == m_changeScan) {
         m_changeScan = 0;
-        m_coolDown->start(coolDownMs(outcome.cpuNs));
+        m_coolDown->start(coolDownMs(outcome.cpuNs, m_changeScanClock.elapsed()));
     }
     if (!outcome.snapshot) {
         reportScanError(outcome.error);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -79,10 +80,11 @@ public:
     static constexpr int monitoringIntervalMs = 20'000;
     static constexpr int topItemLimit = 8;
     // A scan that a change started is followed by the next one no sooner than
-    // this many times the processor time it took, and never sooner than
-    // minCoolDownMs: however long changes keep coming, the scans they start
-    // use at most a tenth of one core. (A cool-down never outlasts the
-    // monitoring interval, whose timer scans regardless.)
+    // coolDownFactor times the processor time it took after its own start,
+    // and never sooner than minCoolDownMs after its end: however long changes
+    // keep coming, the scans they start use at most a tenth of one core. (A
+    // cool-down never outlasts the monitoring interval, whose timer scans
+    // regardless.)
     static constexpr int coolDownFactor = 10;
     static constexpr int minCoolDownMs = 200;
 
@@ -138,7 +140,7 @@ private:
     // start the next scan when it resumes.
     void desktopChanged();
     void coolDownEnded();
-    static int coolDownMs(qint64 scanCpuNs);
+    static int coolDownMs(qint64 scanCpuNs, qint64 scanWallMs);
     // Takes one scan's outcome on the engine's thread: publishes it unless a
     // scan that started later is already published, or reports the failure.
     void deliver(quint64 scanNumber, ScanOutcome outcome);
@@ -155,6 +157,7 @@ private:
     std::unique_ptr<DesktopWatcher> m_watcher;
     QTimer* m_coolDown = nullptr;
     quint64 m_changeScan = 0; // the running scan a change started, or 0
+    QElapsedTimer m_changeScanClock;
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
 };
