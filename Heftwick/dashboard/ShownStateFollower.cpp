@@ -12,15 +12,24 @@ ShownStateFollower::ShownStateFollower(QWidget& view, const LoadEngine& engine,
     view.installEventFilter(this);
 }
 
-void ShownStateFollower::stateChanged() {
-    m_stale = !m_view.isVisible();
-    if (!m_stale)
-        m_refresh();
+bool ShownStateFollower::isSeen() const {
+    return m_view.isVisible() && !m_view.window()->isMinimized();
 }
 
-// Shown again: catches up before the first paint.
+void ShownStateFollower::stateChanged() {
+    m_stale = !isSeen();
+    if (!m_stale)
+        m_refresh();
+    else if (m_view.window() != &m_view)
+        m_view.window()->installEventFilter(this); // to learn when it is restored
+}
+
+// Shown again, or its window restored from the taskbar: catches up before the
+// first paint.
 bool ShownStateFollower::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_view && event->type() == QEvent::Show && m_stale) {
+    const bool shown = watched == &m_view && event->type() == QEvent::Show;
+    const bool restored = event->type() == QEvent::WindowStateChange && isSeen();
+    if (m_stale && (shown || restored)) {
         m_stale = false;
         m_refresh();
     }

@@ -7,8 +7,9 @@ class LoadEngine;
 class QWidget;
 
 // Keeps a view in step with the engine's published state without working for
-// nobody: a publication refreshes the view at once while it is visible, and a
-// hidden view (a closed panel, a hidden window) only once it is shown again.
+// nobody: a publication refreshes the view at once while it is seen, and a
+// view that is not (a closed panel, a hidden or minimised window) only once it
+// is shown or restored again.
 // Owned by the view it follows.
 class ShownStateFollower : public QObject {
 public:
@@ -18,6 +19,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool isSeen() const;
     void stateChanged();
 
     QWidget& m_view;

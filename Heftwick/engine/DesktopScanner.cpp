@@ -4,6 +4,7 @@
 #include "PosixFs.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThreadPool>
 #include <algorithm>
@@ -243,9 +244,12 @@ DesktopScanner::DesktopScanner(QByteArray desktopPath, QThreadPool* helperPool,
     : m_desktopPath(std::move(desktopPath)), m_helperPool(helperPool), m_watch(std::move(watch)) {}
 
 ScanOutcome DesktopScanner::run() const {
+    QElapsedTimer wall;
+    wall.start();
     const qint64 cpuStart = threadCpuNs();
     ScanOutcome outcome = scan();
     outcome.cpuNs += threadCpuNs() - cpuStart;
+    outcome.wallNs = wall.nsecsElapsed();
     return outcome;
 }
 

@@ -15,7 +15,8 @@ class QThreadPool;
 struct ScanOutcome {
     std::optional<LoadEngine::Snapshot> snapshot;
     QString error;
-    qint64 cpuNs = 0; // processor time the scan took, over all its threads
+    qint64 cpuNs = 0;  // processor time the scan took, over all its threads
+    qint64 wallNs = 0; // time from its start to its end
 };
 
 // Learns what a scan is about to read, right before it reads it, so that any

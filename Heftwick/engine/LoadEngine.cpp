@@ -233,31 +233,33 @@ quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
-// At most one scan started by a change runs at a time, and the next starts
-// coolDownFactor times its processor time after it started. Pausing
-// the watcher meanwhile also spares the event loop a storm of events: the
-// queue folds repeated events on one entry into one.
+// At most one scan started by a change runs at a time, and none while any
+// scan cools down. Pausing the watcher meanwhile also spares the event loop a
+// storm of events: the queue folds repeated events on one entry into one.
 void LoadEngine::desktopChanged() {
     m_watcher->setPaused(true);
     m_changeScan = startScan();
-    m_changeScanClock.start();
+}
+
+void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
+    const qint64 ms = outcome.cpuNs * coolDownFactor / 1'000'000 - outcome.wallNs / 1'000'000;
+    const int coolDownMs = int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs));
+    if (m_coolDown->remainingTime() < coolDownMs) { // -1 when not cooling down
+        m_watcher->setPaused(true);
+        m_coolDown->start(coolDownMs);
+    }
 }
 
 void LoadEngine::coolDownEnded() {
-    if (m_watcher)
+    if (m_watcher && m_changeScan == 0)
         m_watcher->setPaused(false);
 }
 
-int LoadEngine::coolDownMs(qint64 scanCpuNs, qint64 scanWallMs) {
-    const qint64 ms = scanCpuNs / 1'000'000 * coolDownFactor - scanWallMs;
-    return int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs));
-}
-
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
-    if (scanNumber == m_changeScan) {
+    if (scanNumber == m_changeScan)
         m_changeScan = 0;
-        m_coolDown->start(coolDownMs(outcome.cpuNs, m_changeScanClock.elapsed()));
-    }
+    if (m_watcher)
+        coolDownAfter(outcome);
     if (!outcome.snapshot) {
         reportScanError(outcome.error);
         return;

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -79,12 +78,11 @@ public:
     static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
     static constexpr int monitoringIntervalMs = 20'000;
     static constexpr int topItemLimit = 8;
-    // A scan that a change started is followed by the next one no sooner than
-    // coolDownFactor times the processor time it took after its own start,
+    // While monitoring, a change starts a scan no sooner than coolDownFactor
+    // times the processor time the last scan took after that scan's start,
     // and never sooner than minCoolDownMs after its end: however long changes
-    // keep coming, the scans they start use at most a tenth of one core. (A
-    // cool-down never outlasts the monitoring interval, whose timer scans
-    // regardless.)
+    // keep coming, scans use at most a tenth of one core, the timer's
+    // included. (A cool-down never outlasts the monitoring interval.)
     static constexpr int coolDownFactor = 10;
     static constexpr int minCoolDownMs = 200;
 
@@ -136,11 +134,11 @@ private:
     // Starts a scan; it covers every change noticed so far.
     quint64 startScan();
     // A change was noticed: scans at once. The watcher stays paused while
-    // that scan runs and cools down; changes meanwhile wait in its queue and
-    // start the next scan when it resumes.
+    // that scan runs and while any scan cools down; changes meanwhile wait in
+    // its queue and start the next scan when it resumes.
     void desktopChanged();
+    void coolDownAfter(const ScanOutcome& outcome);
     void coolDownEnded();
-    static int coolDownMs(qint64 scanCpuNs, qint64 scanWallMs);
     // Takes one scan's outcome on the engine's thread: publishes it unless a
     // scan that started later is already published, or reports the failure.
     void deliver(quint64 scanNumber, ScanOutcome outcome);
@@ -157,7 +155,6 @@ private:
     std::unique_ptr<DesktopWatcher> m_watcher;
     QTimer* m_coolDown = nullptr;
     quint64 m_changeScan = 0; // the running scan a change started, or 0
-    QElapsedTimer m_changeScanClock;
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
 };

@@ -419,9 +419,10 @@ TEST_F(TabsTest, SwitchingAwayAndBackStartsEachTabAfresh) {
     EXPECT_FALSE(tab()->findChild<QToolButton*>()->isChecked());
 }
 
-// A hidden main window works on no publication; its tab catches up when the
-// window is shown again, the Files tab as much as the Dashboard.
-TEST_F(TabsTest, AHiddenWindowsTabSkipsPublicationsAndCatchesUpWhenShown) {
+// A hidden or minimised main window works on no publication; its tab catches
+// up when the window is shown or restored, the Files tab as much as the
+// Dashboard.
+TEST_F(TabsTest, AnUnseenWindowsTabSkipsPublicationsAndCatchesUpWhenShown) {
     const auto gaugeText = [&] { return tab()->findChild<LoadGauge*>()->accessibleName(); };
     const QString light = gaugeText();
     view.hide();
@@ -430,6 +431,11 @@ TEST_F(TabsTest, AHiddenWindowsTabSkipsPublicationsAndCatchesUpWhenShown) {
     view.show();
     EXPECT_TRUE(gaugeText().endsWith("Critical"));
     EXPECT_NE(visibleLabel(tab(), "Current Status: Critical"), nullptr);
+    view.showMinimized();
+    engine.publish(fullSnapshot(Status::heavy));
+    EXPECT_TRUE(gaugeText().endsWith("Critical"));
+    view.showNormal();
+    EXPECT_TRUE(gaugeText().endsWith("Heavy"));
 
     select(1);
     auto* list = tab()->findChild<QListWidget*>();
