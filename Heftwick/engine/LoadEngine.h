@@ -80,10 +80,11 @@ public:
     static constexpr int topItemLimit = 8;
     // While monitoring, a change starts a scan no sooner than coolDownFactor
     // times the processor time the last scan took after that scan's start,
-    // and never sooner than minCoolDownMs after its end: however long changes
-    // keep coming, scans use at most a tenth of one core, the timer's
-    // included. (A cool-down never outlasts the monitoring interval.)
-    static constexpr int coolDownFactor = 10;
+    // and never sooner than minCoolDownMs after its end. However long changes
+    // keep coming, scans then use a twelfth of one core, the timer's included:
+    // under a tenth even over a short burst, whose first scan starts at once.
+    // (A cool-down never outlasts the monitoring interval.)
+    static constexpr int coolDownFactor = 12;
     static constexpr int minCoolDownMs = 200;
 
     // Watches the user's XDG desktop folder.
