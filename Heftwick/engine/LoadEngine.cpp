@@ -170,6 +170,7 @@ LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
     : QObject(parent), m_desktopPath(std::move(desktopPath)), m_coolDown(new QTimer(this)) {
     m_coolDown->setSingleShot(true);
     m_coolDown->setTimerType(Qt::PreciseTimer);
+    m_clock.start();
     connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::coolDownEnded);
 }
 
@@ -242,8 +243,12 @@ void LoadEngine::desktopChanged() {
 }
 
 void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
-    const qint64 ms = outcome.cpuNs * coolDownFactor / 1'000'000 - outcome.wallNs / 1'000'000;
-    const int coolDownMs = int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs));
+    const qint64 now = m_clock.elapsed();
+    const qint64 started = now - outcome.wallNs / 1'000'000;
+    m_paidOffAtMs =
+        std::min(std::max(m_paidOffAtMs, started) + outcome.cpuNs * coolDownFactor / 1'000'000,
+                 now + monitoringIntervalMs);
+    const int coolDownMs = int(std::max<qint64>(m_paidOffAtMs - now, minCoolDownMs));
     if (m_coolDown->remainingTime() < coolDownMs) { // -1 when not cooling down
         m_watcher->setPaused(true);
         m_coolDown->start(coolDownMs);

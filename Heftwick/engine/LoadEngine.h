@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -78,11 +79,12 @@ public:
     static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
     static constexpr int monitoringIntervalMs = 20'000;
     static constexpr int topItemLimit = 8;
-    // While monitoring, a change starts a scan no sooner than coolDownFactor
-    // times the processor time the last scan took after that scan's start,
-    // and never sooner than minCoolDownMs after its end. However long changes
-    // keep coming, scans then use a twelfth of one core, the timer's included:
-    // under a tenth even over a short burst, whose first scan starts at once.
+    // While monitoring, every scan (the timer's too) owes coolDownFactor
+    // times the processor time it took, counted from its start or from when
+    // the scans before it were paid off, whichever is later; a change starts
+    // a scan only once all is paid, and never sooner than minCoolDownMs after
+    // the last scan ended. However long changes keep coming, scans then use at
+    // most a twelfth of one core, and a burst's first scan starts at once.
     // (A cool-down never outlasts the monitoring interval.)
     static constexpr int coolDownFactor = 12;
     static constexpr int minCoolDownMs = 200;
@@ -156,6 +158,8 @@ private:
     std::unique_ptr<DesktopWatcher> m_watcher;
     QTimer* m_coolDown = nullptr;
     quint64 m_changeScan = 0; // the running scan a change started, or 0
+    QElapsedTimer m_clock;
+    qint64 m_paidOffAtMs = 0; // on m_clock: when the scans so far are paid off
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
 };
