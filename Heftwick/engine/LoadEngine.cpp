@@ -170,7 +170,6 @@ LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
     : QObject(parent), m_desktopPath(std::move(desktopPath)), m_coolDown(new QTimer(this)) {
     m_coolDown->setSingleShot(true);
     m_coolDown->setTimerType(Qt::PreciseTimer);
-    m_clock.start();
     connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::coolDownEnded);
 }
 
@@ -234,37 +233,30 @@ quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
-// At most one scan started by a change runs at a time, and none while any
-// scan cools down. Pausing the watcher meanwhile also spares the event loop a
-// storm of events: the queue folds repeated events on one entry into one.
+// At most one scan started by a change runs at a time, and the next starts
+// no sooner than coolDownFactor times its processor time after its start.
+// Pausing the watcher meanwhile also spares the event loop a storm of events:
+// the queue folds repeated events on one entry into one.
 void LoadEngine::desktopChanged() {
     m_watcher->setPaused(true);
     m_changeScan = startScan();
 }
 
 void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
-    const qint64 now = m_clock.elapsed();
-    const qint64 started = now - outcome.wallNs / 1'000'000;
-    m_paidOffAtMs =
-        std::min(std::max(m_paidOffAtMs, started) + outcome.cpuNs * coolDownFactor / 1'000'000,
-                 now + monitoringIntervalMs);
-    const int coolDownMs = int(std::max<qint64>(m_paidOffAtMs - now, minCoolDownMs));
-    if (m_coolDown->remainingTime() < coolDownMs) { // -1 when not cooling down
-        m_watcher->setPaused(true);
-        m_coolDown->start(coolDownMs);
-    }
+    const qint64 ms = outcome.cpuNs * coolDownFactor / 1'000'000 - outcome.wallNs / 1'000'000;
+    m_coolDown->start(int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs)));
 }
 
 void LoadEngine::coolDownEnded() {
-    if (m_watcher && m_changeScan == 0)
+    if (m_watcher)
         m_watcher->setPaused(false);
 }
 
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
-    if (scanNumber == m_changeScan)
+    if (scanNumber == m_changeScan) {
         m_changeScan = 0;
-    if (m_watcher)
         coolDownAfter(outcome);
+    }
     if (!outcome.snapshot) {
         reportScanError(outcome.error);
         return;

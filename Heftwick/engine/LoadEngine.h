@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -79,12 +78,12 @@ public:
     static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
     static constexpr int monitoringIntervalMs = 20'000;
     static constexpr int topItemLimit = 8;
-    // While monitoring, every scan (the timer's too) owes coolDownFactor
-    // times the processor time it took, counted from its start or from when
-    // the scans before it were paid off, whichever is later; a change starts
-    // a scan only once all is paid, and never sooner than minCoolDownMs after
-    // the last scan ended. However long changes keep coming, scans then use at
-    // most a twelfth of one core, and a burst's first scan starts at once.
+    // A scan that a change started is followed by the next one no sooner than
+    // coolDownFactor times its processor time after its start, and never
+    // sooner than minCoolDownMs after its end. However long changes keep
+    // coming, the scans they start then use at most a twelfth of one core:
+    // under a tenth even over a short burst, whose first scan starts at once.
+    // The timer's scans and the ones asked for are not held back.
     // (A cool-down never outlasts the monitoring interval.)
     static constexpr int coolDownFactor = 12;
     static constexpr int minCoolDownMs = 200;
@@ -137,8 +136,8 @@ private:
     // Starts a scan; it covers every change noticed so far.
     quint64 startScan();
     // A change was noticed: scans at once. The watcher stays paused while
-    // that scan runs and while any scan cools down; changes meanwhile wait in
-    // its queue and start the next scan when it resumes.
+    // that scan runs and cools down; changes meanwhile wait in its queue and
+    // start the next scan when it resumes.
     void desktopChanged();
     void coolDownAfter(const ScanOutcome& outcome);
     void coolDownEnded();
@@ -158,8 +157,6 @@ private:
     std::unique_ptr<DesktopWatcher> m_watcher;
     QTimer* m_coolDown = nullptr;
     quint64 m_changeScan = 0; // the running scan a change started, or 0
-    QElapsedTimer m_clock;
-    qint64 m_paidOffAtMs = 0; // on m_clock: when the scans so far are paid off
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
 };
