@@ -279,6 +279,20 @@ TEST_F(LiveDesktop, ADesktopRenamedAwayIsUnwatchedAndARecreatedOneWatchedFromThe
                      [&] { return sizeOf("Other") >= 5; }));
 }
 
+TEST_F(LiveDesktop, ADesktopThatIsALinkIsWatchedWhereItLeads) {
+    const QByteArray real = desktop.homeBytes() + "/RealDesktop";
+    ASSERT_EQ(::rmdir(desktop.path().constData()), 0);
+    makeDir(real);
+    makeDir(real + "/Box");
+    makeLink(real, desktop.path());
+    startMonitoring();
+    EXPECT_TRUE(seen([&] { writeFile(real + "/new.txt", "123"); },
+                     [&] { return engine.fileCount() == 2; }));
+    const qint64 boxSize = sizeOf("Box");
+    EXPECT_TRUE(seen([&] { writeFile(real + "/Box/inner", "12345"); },
+                     [&] { return sizeOf("Box") == boxSize + 5; }));
+}
+
 TEST_F(LiveDesktop, ARemedysOwnMovesStartNoScanBeyondTheOneItEndsWith) {
     for (const char* name : {"one.mov", "two.pdf", "three.txt"})
         writeFile(desktop / name, name);
