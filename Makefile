@@ -43,6 +43,7 @@ package: configure
 
 bench: build
 	$(BUILD_DIR)/bench/pilewatch-bench
+	$(BUILD_DIR)/bench/pilewatch-panel-bench $${PILEWATCH_BENCH_DIR:-/var/tmp/pilewatch-bench}/medium
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/sharedui-bench
 
 format:

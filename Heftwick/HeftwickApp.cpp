@@ -1,10 +1,10 @@
 #include "HeftwickApp.h"
 
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/MainWindowView.h"
-#include "Platform/Palette.h"
 #include "shell/PanelWindow.h"
-#include "Platform/Symbols.h"
 #include "shell/TrayHostWatcher.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::applicationDidFinishLaunching() {
     m_engine.startMonitoring();
     setupStatusItem();
-    setupPopover();
+    m_launched = true;
 }
 
 // Qt picks its tray path (StatusNotifierItem or XEmbed) once, when the first
@@ -48,6 +48,9 @@ QIcon AppDelegate::statusIcon() {
 void AppDelegate::createStatusItem() {
     if (m_statusItem)
         return;
+    // The panel is made with the icon that opens it, not before: without a
+    // tray nothing could show it.
+    setupPopover();
     m_statusItem = new QSystemTrayIcon(statusIcon(), this);
     m_statusItem->setToolTip("Load");
     m_statusItem->setContextMenu(makeStatusMenu());

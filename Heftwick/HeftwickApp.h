@@ -31,11 +31,13 @@ public:
     LoadEngine& engine() { return m_engine; }
     // Absent until a tray host shows up (and for good where none does).
     QSystemTrayIcon* statusItem() const { return m_statusItem; }
-    // Absent until launching has finished; then made once and reused.
+    // Absent until the tray icon is made (and for good where no tray host
+    // appears); then made once and reused.
     PanelWindow* popover() const { return m_popover.get(); }
+    bool hasFinishedLaunching() const { return m_launched; }
 
-    // Starts monitoring, puts the icon into the tray as soon as there is a
-    // tray, and prepares the panel.
+    // Starts monitoring and puts the icon, with its panel, into the tray as
+    // soon as there is a tray.
     void applicationDidFinishLaunching();
     // Opens the closed panel by the tray icon, or closes the open one.
     void togglePopover();
@@ -56,6 +58,7 @@ private:
     QSystemTrayIcon* m_statusItem = nullptr;
     std::unique_ptr<PanelWindow> m_popover;
     std::unique_ptr<QMenu> m_statusMenu;
+    bool m_launched = false;
 };
 
 // The application: its delegate, and the main window on the delegate's engine.

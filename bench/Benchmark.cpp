@@ -1,7 +1,10 @@
 // pilewatch-bench: times one engine scan side by side with two minimal
 // reference scanners on synthetic Desktops, and prints the ratios.
 //
-//   pilewatch-bench [--sizes small,medium,large] [--root DIR] [--rounds N]
+//   pilewatch-bench [--sizes small,medium,large,live] [--root DIR] [--rounds N]
+//
+// "live" times a monitoring engine on the medium tree as it changes (see
+// LiveBenchmark.h).
 //
 // Trees are built once (sparse files, so they cost little disk) under
 // --root (default $PILEWATCH_BENCH_DIR, else /var/tmp/pilewatch-bench) and
@@ -9,6 +12,7 @@
 // its peak memory growth is its own; within a child the scan runs a few
 // times on a warm cache and the fastest run counts.
 
+#include "LiveBenchmark.h"
 #include "LoadEngine.h"
 #include "ReferenceScanners.h"
 
@@ -238,8 +242,9 @@ void benchTree(const QString& self, const std::string& root, const TreeShape& sh
 }
 
 int usage() {
-    std::fputs("usage: pilewatch-bench [--sizes small,medium,large] [--root DIR] [--rounds N]\n",
-               stderr);
+    std::fputs(
+        "usage: pilewatch-bench [--sizes small,medium,large,live] [--root DIR] [--rounds N]\n",
+        stderr);
     return 2;
 }
 
@@ -251,7 +256,7 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1] == u"--child")
         return runChild(args[2], QFile::encodeName(args[3]));
 
-    QStringList sizes = {"small", "medium", "large"};
+    QStringList sizes = {"small", "medium", "large", "live"};
     QByteArray root = qgetenv("PILEWATCH_BENCH_DIR");
     if (root.isEmpty())
         root = "/var/tmp/pilewatch-bench";
@@ -273,5 +278,7 @@ int main(int argc, char** argv) {
     for (const TreeShape& shape : shapes)
         if (sizes.contains(QString::fromLatin1(shape.name)))
             benchTree(app.applicationFilePath(), root.toStdString(), shape, rounds);
+    if (sizes.contains(u"live"))
+        benchLiveDesktop(ensureTree(root.toStdString(), shapes[1]));
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "CategoryCard.h"
 #include "Divider.h"
 #include "LoadGauge.h"
+#include "ShownStateFollower.h"
 #include "ToneLabel.h"
 #include "TopFilesCard.h"
 #include "Platform/Palette.h"
@@ -79,7 +80,7 @@ LoadDashboard::LoadDashboard(LoadEngine& engine, QWidget* parent)
     column->addWidget(new Divider(0.3));
     column->addWidget(buildScrollArea(), 1);
 
-    connect(&m_engine, &LoadEngine::stateChanged, this, &LoadDashboard::refresh);
+    new ShownStateFollower(*this, m_engine, [this] { refresh(); });
     refresh();
 }
 

@@ -11,7 +11,8 @@ class TopFilesCard;
 
 // The tray panel's content, 380 × 540 and always dark: a header with the
 // status, the gauge, the three remedies and the two cards, redrawn from the
-// engine once per published scan.
+// engine once per published scan while it is shown, and on showing after
+// publications it missed.
 class LoadDashboard : public QWidget {
     Q_OBJECT
 

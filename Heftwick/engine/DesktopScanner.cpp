@@ -4,6 +4,7 @@
 #include "PosixFs.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThreadPool>
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -45,6 +47,13 @@ constexpr std::size_t direntBufferSize = 64 * 1024;
 struct DirentBuffer {
     alignas(dirent64) char bytes[direntBufferSize];
 };
+
+// Processor time the calling thread has used so far.
+qint64 threadCpuNs() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
 
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -106,27 +115,46 @@ public:
 
     std::size_t folderCount() const { return m_folders.size(); }
 
+    std::vector<const char*> folderNames() const {
+        std::vector<const char*> names;
+        names.reserve(m_folders.size());
+        for (const std::size_t i : m_folders)
+            names.push_back(m_listing.name(m_listing.entries[i]));
+        return names;
+    }
+
     // Sizes folders until none is left unclaimed. A helper that starts after
     // the last folder was claimed touches nothing else.
-    void work() {
+    void work() { work(nullptr); }
+    // The same on a helper thread, which counts the processor time it spends.
+    void helpWork() { work(&m_helperCpuNs); }
+
+    void waitUntilDone() { m_remaining.wait(); }
+    // Read once waitUntilDone() has returned.
+    qint64 helperCpuNs() const { return m_helperCpuNs.load(); }
+
+private:
+    void work(std::atomic<qint64>* cpuNs) {
+        const qint64 start = cpuNs ? threadCpuNs() : 0;
         std::unique_ptr<DirentBuffer> buffer;
         for (std::size_t i = m_next.fetch_add(1); i < m_folders.size(); i = m_next.fetch_add(1)) {
             if (!buffer)
                 buffer = std::make_unique<DirentBuffer>();
             Entry& entry = m_listing.entries[m_folders[i]];
             entry.size = folderSize(m_dirFd, m_listing.name(entry), *buffer);
+            // Counted before the folder is done, so the caller sees it.
+            if (cpuNs)
+                cpuNs->store(threadCpuNs() - start);
             m_remaining.count_down();
         }
     }
 
-    void waitUntilDone() { m_remaining.wait(); }
-
-private:
     const int m_dirFd;
     Listing& m_listing;
     const std::vector<std::size_t> m_folders;
     std::atomic<std::size_t> m_next{0};
     std::latch m_remaining;
+    std::atomic<qint64> m_helperCpuNs{0};
 };
 
 QString describeError(const QByteArray& path, int error) {
@@ -211,15 +239,29 @@ LoadEngine::Snapshot snapshotOf(const QByteArray& desktopPath, const Listing& li
 
 } // namespace
 
-DesktopScanner::DesktopScanner(QByteArray desktopPath, QThreadPool* helperPool)
-    : m_desktopPath(std::move(desktopPath)), m_helperPool(helperPool) {}
+DesktopScanner::DesktopScanner(QByteArray desktopPath, QThreadPool* helperPool,
+                               std::shared_ptr<ScanWatch> watch)
+    : m_desktopPath(std::move(desktopPath)), m_helperPool(helperPool), m_watch(std::move(watch)) {}
 
 ScanOutcome DesktopScanner::run() const {
+    QElapsedTimer wall;
+    wall.start();
+    const qint64 cpuStart = threadCpuNs();
+    ScanOutcome outcome = scan();
+    outcome.cpuNs += threadCpuNs() - cpuStart;
+    outcome.wallNs = wall.nsecsElapsed();
+    return outcome;
+}
+
+ScanOutcome DesktopScanner::scan() const {
     // The Desktop itself may be a symbolic link: that is where it lives.
     const PosixFs::UniqueFd desktop =
         PosixFs::openDirectory(AT_FDCWD, m_desktopPath.constData(), false);
+    const int openError = errno;
+    if (m_watch)
+        m_watch->watchDesktop(desktop.get());
     if (!desktop.valid())
-        return {std::nullopt, describeError(m_desktopPath, errno)};
+        return {std::nullopt, describeError(m_desktopPath, openError)};
 
     Listing listing;
     {
@@ -229,10 +271,12 @@ ScanOutcome DesktopScanner::run() const {
     }
 
     auto work = std::make_shared<FolderWork>(desktop.get(), listing);
+    if (m_watch)
+        m_watch->watchFolders(desktop.get(), work->folderNames());
     if (m_helperPool && work->folderCount() > 1)
-        m_helperPool->tryStart([work] { work->work(); });
+        m_helperPool->tryStart([work] { work->helpWork(); });
     work->work();
     work->waitUntilDone();
 
-    return {snapshotOf(m_desktopPath, listing), QString()};
+    return {snapshotOf(m_desktopPath, listing), QString(), work->helperCpuNs()};
 }

@@ -2,6 +2,7 @@
 
 #include "Classification.h"
 #include "DesktopScanner.h"
+#include "DesktopWatcher.h"
 #include "PosixFs.h"
 #include "Trash.h"
 
@@ -166,12 +167,24 @@ NamedColor LoadEngine::catColor(const QString& categoryName) {
 LoadEngine::LoadEngine(QObject* parent) : LoadEngine(xdgDesktopPath(), parent) {}
 
 LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
-    : QObject(parent), m_desktopPath(std::move(desktopPath)) {}
+    : QObject(parent), m_desktopPath(std::move(desktopPath)), m_coolDown(new QTimer(this)) {
+    m_coolDown->setSingleShot(true);
+    m_coolDown->setTimerType(Qt::PreciseTimer);
+    connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::coolDownEnded);
+}
 
 LoadEngine::~LoadEngine() = default;
 
 void LoadEngine::startMonitoring() {
-    scan();
+    if (!m_watcher) {
+        // Without inotify the timer alone keeps the state current.
+        auto watcher = std::make_unique<DesktopWatcher>();
+        if (watcher->isValid()) {
+            connect(watcher.get(), &DesktopWatcher::changed, this, &LoadEngine::desktopChanged);
+            m_watcher = std::move(watcher);
+        }
+    }
+    scan(); // arms the watches
     if (!m_timer) {
         m_timer = new QTimer(this);
         m_timer->setInterval(monitoringIntervalMs);
@@ -183,13 +196,24 @@ void LoadEngine::startMonitoring() {
 void LoadEngine::stopMonitoring() {
     if (m_timer)
         m_timer->stop();
+    m_watcher.reset();
 }
 
 void LoadEngine::scan() {
+    startScan();
+}
+
+quint64 LoadEngine::startScan() {
+    // Whatever changed so far happened before this scan lists the Desktop, so
+    // it shows: a remedy's own moves, for one, need no scan beyond the one it
+    // ends with.
+    if (m_watcher)
+        m_watcher->takeChanges();
     const quint64 scanNumber = beginScan();
     QPointer<LoadEngine> self(this);
-    scanPool()->start([self, scanNumber, path = m_desktopPath] {
-        ScanOutcome outcome = DesktopScanner(path, scanPool()).run();
+    std::shared_ptr<ScanWatch> watch = m_watcher ? m_watcher->watchFor(scanNumber) : nullptr;
+    scanPool()->start([self, scanNumber, path = m_desktopPath, watch = std::move(watch)] {
+        ScanOutcome outcome = DesktopScanner(path, scanPool(), watch).run();
         QCoreApplication* app = QCoreApplication::instance();
         if (!app)
             return;
@@ -202,13 +226,37 @@ void LoadEngine::scan() {
             },
             Qt::QueuedConnection);
     });
+    return scanNumber;
 }
 
 quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
+// At most one scan started by a change runs at a time, and the next starts
+// no sooner than coolDownFactor times its processor time after its start.
+// Pausing the watcher meanwhile also spares the event loop a storm of events:
+// the queue folds repeated events on one entry into one.
+void LoadEngine::desktopChanged() {
+    m_watcher->setPaused(true);
+    m_changeScan = startScan();
+}
+
+void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
+    const qint64 ms = outcome.cpuNs * coolDownFactor / 1'000'000 - outcome.wallNs / 1'000'000;
+    m_coolDown->start(int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs)));
+}
+
+void LoadEngine::coolDownEnded() {
+    if (m_watcher)
+        m_watcher->setPaused(false);
+}
+
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
+    if (scanNumber == m_changeScan) {
+        m_changeScan = 0;
+        coolDownAfter(outcome);
+    }
     if (!outcome.snapshot) {
         reportScanError(outcome.error);
         return;

@@ -8,14 +8,17 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
+#include <memory>
 #include <optional>
 
+class DesktopWatcher;
 class QTimer;
 struct ScanOutcome;
 
-// The one shared load state of the Desktop: scans it on a timer and on demand,
-// publishes the result in one step on the main thread, and carries out the two
-// remedies (move old entries to the Trash, archive into a dated folder).
+// The one shared load state of the Desktop: scans it on a timer, on demand and
+// when it changes, publishes the result in one step on the main thread, and
+// carries out the two remedies (move old entries to the Trash, archive into a
+// dated folder).
 class LoadEngine : public QObject {
     Q_OBJECT
     Q_PROPERTY(qint64 totalBytes READ totalBytes NOTIFY stateChanged)
@@ -75,6 +78,15 @@ public:
     static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
     static constexpr int monitoringIntervalMs = 20'000;
     static constexpr int topItemLimit = 8;
+    // A scan that a change started is followed by the next one no sooner than
+    // coolDownFactor times its processor time after its start, and never
+    // sooner than minCoolDownMs after its end. However long changes keep
+    // coming, the scans they start then use at most a twelfth of one core:
+    // under a tenth even over a short burst, whose first scan starts at once.
+    // The timer's scans and the ones asked for are not held back.
+    // (A cool-down never outlasts the monitoring interval.)
+    static constexpr int coolDownFactor = 12;
+    static constexpr int minCoolDownMs = 200;
 
     // Watches the user's XDG desktop folder.
     explicit LoadEngine(QObject* parent = nullptr);
@@ -92,6 +104,8 @@ public:
 
     const QByteArray& desktopPath() const { return m_desktopPath; }
 
+    // Scans now, then every 20 seconds and whenever the Desktop or one of its
+    // top-level folders changes.
     void startMonitoring();
     void stopMonitoring();
     void scan();
@@ -119,6 +133,14 @@ private:
 
     // Numbers a new scan; results of scans are published in this order only.
     quint64 beginScan();
+    // Starts a scan; it covers every change noticed so far.
+    quint64 startScan();
+    // A change was noticed: scans at once. The watcher stays paused while
+    // that scan runs and cools down; changes meanwhile wait in its queue and
+    // start the next scan when it resumes.
+    void desktopChanged();
+    void coolDownAfter(const ScanOutcome& outcome);
+    void coolDownEnded();
     // Takes one scan's outcome on the engine's thread: publishes it unless a
     // scan that started later is already published, or reports the failure.
     void deliver(quint64 scanNumber, ScanOutcome outcome);
@@ -132,6 +154,9 @@ private:
     QByteArray m_desktopPath;
     Snapshot m_state;
     QTimer* m_timer = nullptr;
+    std::unique_ptr<DesktopWatcher> m_watcher;
+    QTimer* m_coolDown = nullptr;
+    quint64 m_changeScan = 0; // the running scan a change started, or 0
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
 };

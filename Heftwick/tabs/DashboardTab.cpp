@@ -1,14 +1,15 @@
 #include "DashboardTab.h"
 
 #include "PageParts.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
+#include "Platform/TextStyles.h"
 #include "StatusExplanationCard.h"
 #include "dashboard/ActionButton.h"
 #include "dashboard/CategoryCard.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadGauge.h"
-#include "Platform/Palette.h"
-#include "Platform/Symbols.h"
-#include "Platform/TextStyles.h"
+#include "dashboard/ShownStateFollower.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -86,7 +87,7 @@ DashboardTab::DashboardTab(LoadEngine& engine, QWidget* parent)
     page->setContentsMargins(0, 0, 0, 0);
     page->addWidget(PageParts::scrollPage(content));
 
-    connect(&m_engine, &LoadEngine::stateChanged, this, &DashboardTab::showState);
+    new ShownStateFollower(*this, m_engine, [this] { showState(); });
     showState();
 }
 

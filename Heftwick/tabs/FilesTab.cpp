@@ -3,6 +3,7 @@
 #include "PageParts.h"
 #include "SymbolIcon.h"
 #include "TintedCard.h"
+#include "dashboard/ShownStateFollower.h"
 #include "shell/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
@@ -126,7 +127,7 @@ FilesTab::FilesTab(LoadEngine& engine, QWidget* parent)
     m_pages->addWidget(m_listPage);
     page->addWidget(m_pages, 1);
 
-    connect(&m_engine, &LoadEngine::stateChanged, this, &FilesTab::showItems);
+    new ShownStateFollower(*this, m_engine, [this] { showItems(); });
     showItems();
 }
 

@@ -252,6 +252,35 @@ TEST(LoadDashboard, RedrawsOncePerPublicationWithStatusCardsAndAccessibleTexts) 
     renderOnPanel(panel, 2).save(screenshotPath("panel@2x.png"));
 }
 
+// A closed panel works on no publication and catches up when it opens.
+TEST(LoadDashboard, AHiddenPanelSkipsPublicationsAndCatchesUpWhenShown) {
+    QTemporaryDir emptyFolder;
+    FakeEngine engine(QFile::encodeName(emptyFolder.path()));
+    LoadDashboard panel(engine);
+    const LoadGauge& gauge = *panel.findChild<LoadGauge*>();
+    const QString empty = "Desktop load: Zero KB, 0 items, Light";
+    ASSERT_EQ(gauge.accessibleName(), empty);
+    LoadEngine::Snapshot s;
+    s.totalBytes = 2'000'000'000;
+    s.fileCount = 7;
+    s.loadPercent = LoadEngine::loadFraction(s.totalBytes);
+    s.status = LoadEngine::statusFor(s.loadPercent);
+    s.topItems = {fileItem("movie.mkv", s.totalBytes)};
+    engine.publish(s);
+    EXPECT_EQ(gauge.accessibleName(), empty);
+    EXPECT_TRUE(panel.findChild<TopFilesCard*>()->isHidden());
+    panel.show();
+    EXPECT_EQ(gauge.accessibleName(), "Desktop load: 2 GB, 7 items, Moderate");
+    EXPECT_FALSE(panel.findChild<TopFilesCard*>()->isHidden());
+    EXPECT_EQ(panel.findChild<ToneLabel*>("statusIcon")->accessibleName(), "Status: Moderate");
+
+    panel.hide();
+    engine.publish({});
+    EXPECT_EQ(gauge.accessibleName(), "Desktop load: 2 GB, 7 items, Moderate");
+    panel.show();
+    EXPECT_EQ(gauge.accessibleName(), empty);
+}
+
 // The tiles call the engine at once, asking nothing: by click, or by Space,
 // Return or the keypad's Enter once Tab has reached them; other keys do nothing.
 TEST(LoadDashboard, TilesCallTheRealEngineByMouseAndKeyboard) {

@@ -66,12 +66,13 @@ TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShows
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
     waitUntil([] { return false; }, 300); // lets a tray host check finish
     EXPECT_EQ(delegate.statusItem(), nullptr);
+    EXPECT_EQ(delegate.popover(), nullptr) << "a panel made with no tray to open it";
 
     WatcherProcess watcher;
     ASSERT_TRUE(watcher.ready());
-    PanelWindow& panel = *delegate.popover();
     ASSERT_TRUE(watcher.activateNextItem()) << "no item registered once the watcher appeared";
-    ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return delegate.popover() && delegate.popover()->isVisible(); }));
+    PanelWindow& panel = *delegate.popover();
     EXPECT_EQ(delegate.statusItem()->toolTip(), "Load");
     EXPECT_FALSE(delegate.statusItem()->icon().isNull());
     // The host gets the symbolic icon's name, to draw it in the panel's colours.

@@ -21,11 +21,11 @@ inline bool putSampleDesktop(const ScopedHome& home) {
     return true;
 }
 
-// Launches the app and waits until it has finished launching (its panel is
-// made); false if it does not in time.
+// Launches the app and waits until it has finished launching; false if it
+// does not in time.
 inline bool launchAndWait(PilewatchApp& app) {
     app.launch();
-    return waitUntil([&] { return app.appDelegate().popover() != nullptr; });
+    return waitUntil([&] { return app.appDelegate().hasFinishedLaunching(); });
 }
 
 // A helper program run beside a test, killed when the object goes.

@@ -419,4 +419,34 @@ TEST_F(TabsTest, SwitchingAwayAndBackStartsEachTabAfresh) {
     EXPECT_FALSE(tab()->findChild<QToolButton*>()->isChecked());
 }
 
+// A hidden or minimised main window works on no publication; its tab catches
+// up when the window is shown or restored, the Files tab as much as the
+// Dashboard.
+TEST_F(TabsTest, AnUnseenWindowsTabSkipsPublicationsAndCatchesUpWhenShown) {
+    const auto gaugeText = [&] { return tab()->findChild<LoadGauge*>()->accessibleName(); };
+    const QString light = gaugeText();
+    view.hide();
+    engine.publish(fullSnapshot(Status::critical));
+    EXPECT_EQ(gaugeText(), light);
+    view.show();
+    EXPECT_TRUE(gaugeText().endsWith("Critical"));
+    EXPECT_NE(visibleLabel(tab(), "Current Status: Critical"), nullptr);
+    view.showMinimized();
+    engine.publish(fullSnapshot(Status::heavy));
+    EXPECT_TRUE(gaugeText().endsWith("Critical"));
+    view.showNormal();
+    EXPECT_TRUE(gaugeText().endsWith("Heavy"));
+
+    select(1);
+    auto* list = tab()->findChild<QListWidget*>();
+    ASSERT_EQ(list->count(), 8);
+    view.hide();
+    engine.publish({});
+    EXPECT_EQ(list->count(), 8);
+    view.show();
+    settleLayouts();
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_NE(visibleLabel(tab(), "Your desktop is clean!"), nullptr);
+}
+
 } // namespace
