@@ -127,7 +127,7 @@ Latencies measureLatency(LoadEngine& engine, const std::string& dir, bool isolat
     std::mt19937 random(11);
     Latencies result;
     for (int i = 0; i < changesPerRun; ++i) {
-        pause(isolated ? 6000 : int(random() % 1000));
+        pause(isolated ? 8000 : int(random() % 1000));
         const qint64 before = observer.total();
         const double changedAt = nowMs(CLOCK_MONOTONIC);
         const qint64 delta = makeChange(dir, i);
@@ -149,7 +149,7 @@ Latencies measureLatency(LoadEngine& engine, const std::string& dir, bool isolat
 // writer's own.
 void measureStreamingCpu(LoadEngine& engine, const std::string& dir) {
     Observer observer(engine);
-    pause(3000); // past any cool-down
+    pause(8000); // past any cool-down
     const std::string stream = dir + "/folder-0/live-bench-stream";
     std::atomic<bool> stop{false};
     double writerCpuMs = 0;

@@ -81,11 +81,12 @@ public:
     // A scan that a change started is followed by the next one no sooner than
     // coolDownFactor times its processor time after its start, and never
     // sooner than minCoolDownMs after its end. However long changes keep
-    // coming, the scans they start then use at most a twelfth of one core:
-    // under a tenth even over a short burst, whose first scan starts at once.
-    // The timer's scans and the ones asked for are not held back.
-    // (A cool-down never outlasts the monitoring interval.)
-    static constexpr int coolDownFactor = 12;
+    // coming, the scans they start then use at most a twentieth of one core.
+    // The margin below a tenth leaves room for the burst's first scan, which
+    // starts at once, and for the timer's scans, which are not held back (nor
+    // are the ones asked for). A cool-down never outlasts the monitoring
+    // interval.
+    static constexpr int coolDownFactor = 20;
     static constexpr int minCoolDownMs = 200;
 
     // Watches the user's XDG desktop folder.
