@@ -1,10 +1,10 @@
 #include "ActionButton.h"
 
-#include "Tone.h"
-#include "engine/LoadEngine.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
+#include "Tone.h"
+#include "engine/LoadEngine.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "HelpPopover.h"
 
 #include "Divider.h"
+#include "Platform/TextStyles.h"
 #include "StatusRow.h"
 #include "ToneLabel.h"
-#include "Platform/TextStyles.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>

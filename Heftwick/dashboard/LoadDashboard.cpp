@@ -4,12 +4,12 @@
 #include "CategoryCard.h"
 #include "Divider.h"
 #include "LoadGauge.h"
-#include "ShownStateFollower.h"
-#include "ToneLabel.h"
-#include "TopFilesCard.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
+#include "ShownStateFollower.h"
+#include "ToneLabel.h"
+#include "TopFilesCard.h"
 
 #include <QHBoxLayout>
 #include <QLinearGradient>

@@ -1,8 +1,8 @@
 #include "StatusRow.h"
 
 #include "ColorDot.h"
-#include "ToneLabel.h"
 #include "Platform/TextStyles.h"
+#include "ToneLabel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

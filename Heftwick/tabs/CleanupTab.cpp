@@ -1,10 +1,10 @@
 #include "CleanupTab.h"
 
 #include "PageParts.h"
+#include "Platform/TextStyles.h"
 #include "TintedCard.h"
 #include "TipRow.h"
 #include "dashboard/Tone.h"
-#include "Platform/TextStyles.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "TintedCard.h"
 
-#include "dashboard/Tone.h"
 #include "Platform/Palette.h"
+#include "dashboard/Tone.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,8 +1,8 @@
 #include "TipRow.h"
 
 #include "PageParts.h"
-#include "SymbolIcon.h"
 #include "Platform/TextStyles.h"
+#include "SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "HeftwickApp.h"
+#include "Platform/Palette.h"
+#include "Platform/Symbols.h"
 #include "ShellTestSupport.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/ByteFormat.h"
 #include "shell/MainWindowView.h"
-#include "Platform/Palette.h"
 #include "shell/PanelWindow.h"
 #include "shell/Sidebar.h"
-#include "Platform/Symbols.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,3 +1,4 @@
+#include "Platform/Palette.h"
 #include "TestEnvironment.h"
 #include "dashboard/ActionButton.h"
 #include "dashboard/HelpPopover.h"
@@ -5,7 +6,6 @@
 #include "dashboard/ToneLabel.h"
 #include "shell/ByteFormat.h"
 #include "shell/MainWindowView.h"
-#include "Platform/Palette.h"
 #include "shell/Sidebar.h"
 #include "tabs/FilesTab.h"
 #include "tabs/StatusExplanationCard.h"
