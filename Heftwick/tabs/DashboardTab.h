@@ -6,7 +6,6 @@
 #include <QWidget>
 
 class CategoryCard;
-class HelpPopover;
 class LoadGauge;
 class QToolButton;
 class StatusExplanationCard;
@@ -35,7 +34,10 @@ private:
 
     LoadEngine& m_engine;
     QToolButton* m_helpButton = nullptr;
-    QPointer<HelpPopover> m_help;
+    // The open help page. Held as a plain widget: the page's own destructor
+    // still sends events through the tab's filter, when it is no longer a
+    // HelpPopover.
+    QPointer<QWidget> m_help;
     LoadGauge* m_gauge = nullptr;
     QWidget* m_breakdown = nullptr;
     CategoryCard* m_categories = nullptr;
