@@ -14,6 +14,7 @@
 
 #include "LiveBenchmark.h"
 #include "LoadEngine.h"
+#include "PosixFs.h"
 #include "ReferenceScanners.h"
 
 #include <QCoreApplication>
@@ -121,12 +122,6 @@ void resetPeakMemory() {
     }
 }
 
-std::int64_t nowNs(clockid_t clock) {
-    timespec ts{};
-    ::clock_gettime(clock, &ts);
-    return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
 std::int64_t engineScan(LoadEngine& engine) {
     QEventLoop loop;
     QObject::connect(&engine, &LoadEngine::stateChanged, &loop, &QEventLoop::quit);
@@ -142,15 +137,16 @@ int runChild(const QString& scanner, const QByteArray& dir) {
     const long baseline = statusKiB("VmRSS:");
     std::int64_t bestWall = INT64_MAX, bestCpu = 0, total = 0;
     for (int i = 0; i < scansPerChild; ++i) {
-        const std::int64_t wall0 = nowNs(CLOCK_MONOTONIC), cpu0 = nowNs(CLOCK_PROCESS_CPUTIME_ID);
+        const std::int64_t wall0 = PosixFs::clockNs(CLOCK_MONOTONIC),
+                           cpu0 = PosixFs::clockNs(CLOCK_PROCESS_CPUTIME_ID);
         if (scanner == u"engine")
             total = engineScan(engine);
         else if (scanner == u"ref-1-thread")
             total = referenceScanOneThread(dir.constData());
         else
             total = referenceScanTwoThreads(dir.constData());
-        const std::int64_t wall = nowNs(CLOCK_MONOTONIC) - wall0;
-        const std::int64_t cpu = nowNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+        const std::int64_t wall = PosixFs::clockNs(CLOCK_MONOTONIC) - wall0;
+        const std::int64_t cpu = PosixFs::clockNs(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
         if (wall < bestWall) {
             bestWall = wall;
             bestCpu = cpu;

@@ -1,6 +1,7 @@
 #include "LiveBenchmark.h"
 
 #include "LoadEngine.h"
+#include "PosixFs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,9 +25,7 @@ constexpr int deadlineMs = 30'000;
 constexpr int streamSeconds = 10;
 
 double nowMs(clockid_t clock) {
-    timespec ts{};
-    ::clock_gettime(clock, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    return double(PosixFs::clockNs(clock)) / 1e6;
 }
 
 void writeBytes(const std::string& path, int flags, qint64 count) {

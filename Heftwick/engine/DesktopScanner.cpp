@@ -48,13 +48,6 @@ struct DirentBuffer {
     alignas(dirent64) char bytes[direntBufferSize];
 };
 
-// Processor time the calling thread has used so far.
-qint64 threadCpuNs() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -135,7 +128,7 @@ public:
 
 private:
     void work(std::atomic<qint64>* cpuNs) {
-        const qint64 start = cpuNs ? threadCpuNs() : 0;
+        const qint64 start = cpuNs ? PosixFs::clockNs(CLOCK_THREAD_CPUTIME_ID) : 0;
         std::unique_ptr<DirentBuffer> buffer;
         for (std::size_t i = m_next.fetch_add(1); i < m_folders.size(); i = m_next.fetch_add(1)) {
             if (!buffer)
@@ -144,7 +137,7 @@ private:
             entry.size = folderSize(m_dirFd, m_listing.name(entry), *buffer);
             // Counted before the folder is done, so the caller sees it.
             if (cpuNs)
-                cpuNs->store(threadCpuNs() - start);
+                cpuNs->store(PosixFs::clockNs(CLOCK_THREAD_CPUTIME_ID) - start);
             m_remaining.count_down();
         }
     }
@@ -246,9 +239,9 @@ DesktopScanner::DesktopScanner(QByteArray desktopPath, QThreadPool* helperPool,
 ScanOutcome DesktopScanner::run() const {
     QElapsedTimer wall;
     wall.start();
-    const qint64 cpuStart = threadCpuNs();
+    const qint64 cpuStart = PosixFs::clockNs(CLOCK_THREAD_CPUTIME_ID);
     ScanOutcome outcome = scan();
-    outcome.cpuNs += threadCpuNs() - cpuStart;
+    outcome.cpuNs += PosixFs::clockNs(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
     outcome.wallNs = wall.nsecsElapsed();
     return outcome;
 }

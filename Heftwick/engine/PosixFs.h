@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <time.h>
 
 // Thin, byte-exact helpers over the POSIX file-system calls the engine uses.
 // Paths are raw bytes; nothing here follows a symbolic link in the last
@@ -48,5 +49,12 @@ QByteArray childPath(const QByteArray& folder, const QByteArray& name);
 
 // Modification time of a stat record in whole milliseconds since the epoch.
 qint64 modifiedMSecs(const struct stat& st);
+
+// A clock's reading in nanoseconds (CLOCK_MONOTONIC, CLOCK_THREAD_CPUTIME_ID, …).
+inline qint64 clockNs(clockid_t clock) {
+    timespec ts{};
+    ::clock_gettime(clock, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
 
 } // namespace PosixFs
