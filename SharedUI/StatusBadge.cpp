@@ -76,7 +76,7 @@ void StatusBadge::setClock(Motion::Clock clock) {
 }
 
 double StatusBadge::symbolScale() const {
-    if (!m_pulsing)
+    if (!isPulsing())
         return pulseLow;
     return Motion::pulse(m_clock() - m_pulseStart, pulseLow, pulseHigh, pulseSeconds);
 }
@@ -95,8 +95,7 @@ QRectF StatusBadge::symbolRect() const {
 void StatusBadge::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A badge that reappears starts its pulse again.
-    m_pulsing = pulses(m_status) && !KitStyle::reduceMotion();
-    if (m_pulsing) {
+    if (pulses(m_status) && !KitStyle::reduceMotion()) {
         m_pulseStart = m_clock();
         m_timer.start();
     }
@@ -104,7 +103,6 @@ void StatusBadge::showEvent(QShowEvent* event) {
 
 void StatusBadge::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    m_pulsing = false;
     m_timer.stop();
 }
 

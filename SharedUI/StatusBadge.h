@@ -30,10 +30,11 @@ public:
 
     Status status() const { return m_status; }
     QString text() const { return m_text; }
-    bool isPulsing() const { return m_pulsing; }
+    // Pulsing is the badge's only animation: both ask whether its frame timer runs.
+    bool isPulsing() const { return m_timer.isActive(); }
     // The symbol's current scale about its centre.
     double symbolScale() const;
-    bool isAnimating() const { return m_timer.isActive(); }
+    bool isAnimating() const { return isPulsing(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -49,7 +50,6 @@ private:
     Status m_status;
     QString m_text;
     Motion::Clock m_clock;
-    bool m_pulsing = false;
     double m_pulseStart = 0;
     QTimer m_timer;
 };
