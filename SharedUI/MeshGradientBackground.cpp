@@ -113,9 +113,19 @@ double MeshGradientBackground::animationTime() const {
     return m_still ? 0.0 : m_clock() * m_speed;
 }
 
+const QImage& MeshGradientBackground::reducedFrameNow() {
+    const double t = animationTime();
+    if (m_reduced.isNull() || t != m_reducedTime || size() != m_reducedSize) {
+        m_reduced = reducedFrame(m_colors, t, size());
+        m_reducedTime = t;
+        m_reducedSize = size();
+    }
+    return m_reduced;
+}
+
 void MeshGradientBackground::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paintFrame(painter, rect(), reducedFrame(m_colors, animationTime(), size()));
+    paintFrame(painter, rect(), reducedFrameNow());
 }
 
 void MeshGradientBackground::showEvent(QShowEvent* event) {

@@ -59,10 +59,17 @@ protected:
 
 private:
     double animationTime() const;
+    // The reduced picture for the current moment and size; painted children
+    // (cards, their focus rings) repaint the background without recomputing
+    // it while the moment stands still.
+    const QImage& reducedFrameNow();
 
     QList<QColor> m_colors;
     double m_speed;
     Motion::Clock m_clock;
     bool m_still = false;
     QTimer m_timer;
+    QImage m_reduced;
+    double m_reducedTime = 0;
+    QSize m_reducedSize;
 };
