@@ -1,5 +1,7 @@
 #include "KitLabel.h"
 
+#include "Platform/TextStyles.h"
+
 #include <QPainter>
 
 KitLabel::KitLabel(const QString& text, const QFont& font, KitStyle::ColorRule color,
@@ -19,6 +21,7 @@ void KitLabel::paintEvent(QPaintEvent*) {
     painter.setPen(color());
     painter.setFont(font());
     const QRect box = contentsRect();
-    painter.drawText(box, int(alignment()),
-                     fontMetrics().elidedText(text(), Qt::ElideRight, box.width()));
+    painter.drawText(
+        box, int(alignment()),
+        fontMetrics().elidedText(TextStyles::oneLine(text()), Qt::ElideRight, box.width()));
 }
