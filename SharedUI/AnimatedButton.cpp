@@ -162,11 +162,9 @@ void AnimatedButton::paintLabel(QPainter& painter, const QRectF& label) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(label, cornerRadius, cornerRadius);
-    if (hasFocus()) {
-        painter.setPen(QPen(Palette::withOpacity(accent, 0.5), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(label.adjusted(-2, -2, 2, 2), cornerRadius + 2, cornerRadius + 2);
-    }
+    if (hasFocus())
+        KitStyle::paintFocusRing(painter, label.adjusted(-2, -2, 2, 2), cornerRadius + 2,
+                                 Palette::withOpacity(accent, 0.5), 2);
 
     QRectF content = label.adjusted(paddingX, paddingY, -paddingX, -paddingY);
     if (m_icon) {

@@ -3,6 +3,7 @@
 #include "Platform/Palette.h"
 #include "SharedCore/AppPreferences.h"
 
+#include <QPainter>
 #include <QPalette>
 #include <QWidget>
 
@@ -38,6 +39,15 @@ QColor named(NamedColor color, const QPalette& palette) {
 
 QColor colorOrAccent(const std::optional<QColor>& color, const QPalette& palette) {
     return color ? *color : accent(palette);
+}
+
+void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color,
+                    qreal width) {
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(color, width));
+    painter.drawRoundedRect(rect, radius, radius);
+    painter.restore();
 }
 
 void makeFocusable(QWidget* widget, const QString& accessibleName) {

@@ -7,7 +7,9 @@
 #include <functional>
 #include <optional>
 
+class QPainter;
 class QPalette;
+class QRectF;
 class QWidget;
 
 // The host's stand-ins for the desktop's standard padding, materials and
@@ -41,6 +43,13 @@ QColor colorOrAccent(const std::optional<QColor>& color, const QPalette& palette
 // A colour resolved from a widget's palette each time it paints, such as
 // KitStyle::secondary or a caller's colour captured in a lambda.
 using ColorRule = std::function<QColor(const QPalette&)>;
+
+// The width of the ring that marks keyboard focus, in points.
+inline constexpr qreal focusRingWidth = 1.5;
+// Draws the keyboard-focus ring along rect in color (the accent at some
+// strength); the painter's pen and brush are left as they were.
+void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, const QColor& color,
+                    qreal width = focusRingWidth);
 
 // Gives an interactive component keyboard focus (Tab and click) and the name a
 // screen reader announces.

@@ -13,7 +13,6 @@ constexpr qreal paddingX = 14;
 constexpr qreal paddingY = 4;
 constexpr qreal inset = 2;
 constexpr qreal cornerRadius = 5;
-constexpr qreal focusRingWidth = 1.5;
 } // namespace
 
 PickerSegment::PickerSegment(const QString& text, QWidget* parent) : QAbstractButton(parent) {
@@ -39,11 +38,8 @@ void PickerSegment::paintEvent(QPaintEvent*) {
         painter.setBrush(isDown() ? accent.darker(115) : accent);
         painter.drawRoundedRect(face, cornerRadius, cornerRadius);
     }
-    if (hasFocus()) {
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(Palette::withOpacity(accent, 0.6), focusRingWidth));
-        painter.drawRoundedRect(face, cornerRadius, cornerRadius);
-    }
+    if (hasFocus())
+        KitStyle::paintFocusRing(painter, face, cornerRadius, Palette::withOpacity(accent, 0.6));
     painter.setFont(font());
     painter.setPen(isChecked() ? QColor(Qt::white) : KitStyle::primary(palette()));
     painter.drawText(face, Qt::AlignCenter, text());

@@ -19,7 +19,6 @@ constexpr qreal iconPoints = 14;
 constexpr qreal titlePoints = 13;
 constexpr qreal chevronPoints = 10;
 constexpr qreal pressedOpacity = 0.5;
-constexpr qreal focusRingWidth = 1.5;
 constexpr qreal focusRingRadius = 6;
 
 qreal chevronWidth() {
@@ -79,10 +78,9 @@ void ActionRow::paintEvent(QPaintEvent*) {
                   Palette::withOpacity(KitStyle::secondary(colors), fade), chevronPoints);
 
     if (hasFocus()) {
-        const qreal inset = focusRingWidth / 2;
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(Palette::withOpacity(KitStyle::accent(colors), 0.8), focusRingWidth));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset),
-                                focusRingRadius, focusRingRadius);
+        const qreal inset = KitStyle::focusRingWidth / 2;
+        KitStyle::paintFocusRing(painter, QRectF(rect()).adjusted(inset, inset, -inset, -inset),
+                                 focusRingRadius,
+                                 Palette::withOpacity(KitStyle::accent(colors), 0.8));
     }
 }

@@ -9,7 +9,6 @@
 namespace {
 // A pressed borderless button dims its content.
 constexpr qreal pressedOpacity = 0.5;
-constexpr qreal focusRingWidth = 1.5;
 } // namespace
 
 SymbolButton::SymbolButton(const QString& symbol, qreal points, KitStyle::ColorRule color,
@@ -32,9 +31,9 @@ void SymbolButton::paintEvent(QPaintEvent*) {
     Symbols::draw(painter, QRectF(rect()), m_symbol,
                   isDown() ? Palette::withOpacity(color, pressedOpacity) : color, m_points);
     if (hasFocus()) {
-        const qreal inset = focusRingWidth / 2;
+        const qreal inset = KitStyle::focusRingWidth / 2;
         painter.setPen(
-            QPen(Palette::withOpacity(KitStyle::accent(palette()), 0.8), focusRingWidth));
+            QPen(Palette::withOpacity(KitStyle::accent(palette()), 0.8), KitStyle::focusRingWidth));
         painter.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
     }
 }

@@ -12,7 +12,6 @@ constexpr QSizeF trackSize(32, 18);
 constexpr qreal ringRoom = 2;
 constexpr qreal knobInset = 2;
 constexpr qreal offTrackOpacity = 0.35;
-constexpr qreal focusRingWidth = 1.5;
 
 } // namespace
 
@@ -46,10 +45,8 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     painter.drawEllipse(QRectF(knobX, track.top() + knobInset, knob, knob));
 
     if (hasFocus()) {
-        const qreal ring = ringRoom - focusRingWidth / 2;
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(Palette::withOpacity(KitStyle::accent(colors), 0.6), focusRingWidth));
-        painter.drawRoundedRect(track.adjusted(-ring, -ring, ring, ring), radius + ring,
-                                radius + ring);
+        const qreal ring = ringRoom - KitStyle::focusRingWidth / 2;
+        KitStyle::paintFocusRing(painter, track.adjusted(-ring, -ring, ring, ring), radius + ring,
+                                 Palette::withOpacity(KitStyle::accent(colors), 0.6));
     }
 }
