@@ -2,6 +2,7 @@
 
 #include "KitStyle.h"
 #include "KitTestSupport.h"
+#include "Pixels.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "TestEnvironment.h"
@@ -84,7 +85,7 @@ TEST(MenuBarIconView, DrawsActiveIconsInTheirColourAndInactiveOnesInTheSecondary
     MenuBarIconView inactive(bell, false, std::nullopt, green);
     const QImage dim = renderOver(inactive, bg);
     EXPECT_EQ(countNear(dim, green, icon, 30), 0);
-    EXPECT_GT(countNear(dim, composite(KitStyle::secondary(palette), bg), icon), 20);
+    EXPECT_GT(countNear(dim, blend(bg, KitStyle::secondary(palette)), icon), 20);
 }
 
 TEST(SettingsRow, ShowsTheSubtitleOnlyWhenGivenAndBindsTheSwitch) {

@@ -31,14 +31,6 @@ struct ManualClock {
     }
 };
 
-bool hasPixelNear(const QImage& image, const QColor& color, int tolerance) {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (colorDistance(image.pixelColor(x, y), color) <= tolerance)
-                return true;
-    return false;
-}
-
 // The columns holding near-white pixels (a button's foreground) inside rect.
 std::pair<int, int> whiteInkColumns(const QImage& image, const QRect& rect) {
     int left = INT_MAX, right = -1;
@@ -256,7 +248,7 @@ TEST_F(SharedUiTest, BadgesDrawTheirStatusColourOnTheirCapsule) {
         badge.resize(badge.sizeHint());
         const QImage image = renderOn(badge, background);
         const QColor color = KitStyle::named(StatusBadge::colorOf(status), badge.palette());
-        EXPECT_TRUE(hasPixelNear(image, color, 12)) << "symbol and text in the status colour";
+        EXPECT_GT(countNear(image, color, {}, 12), 0) << "symbol and text in the status colour";
         const QColor fill = image.pixelColor(badge.width() - 4, badge.height() / 2);
         EXPECT_LE(colorDistance(fill, blend(background, Palette::withOpacity(color, 0.15))), 2);
     }

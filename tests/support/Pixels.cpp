@@ -26,3 +26,14 @@ int colorDistance(const QColor& a, const QColor& b) {
     return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
                      std::abs(a.blue() - b.blue())});
 }
+
+int countNear(const QImage& image, const QColor& color, QRect area, int tolerance) {
+    if (area.isNull())
+        area = image.rect();
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (colorDistance(image.pixelColor(x, y), color) <= tolerance)
+                ++count;
+    return count;
+}

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 
 class QWidget;
 
@@ -14,3 +15,6 @@ QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0);
 QColor blend(const QColor& under, const QColor& over);
 // The largest difference of the two colours' red, green and blue.
 int colorDistance(const QColor& a, const QColor& b);
+// How many pixels of image inside area (in device pixels; the whole image when
+// empty) lie within tolerance of color.
+int countNear(const QImage& image, const QColor& color, QRect area = {}, int tolerance = 6);
