@@ -12,13 +12,13 @@
 // its peak memory growth is its own; within a child the scan runs a few
 // times on a warm cache and the fastest run counts.
 
+#include "EngineWait.h"
 #include "LiveBenchmark.h"
 #include "LoadEngine.h"
 #include "PosixFs.h"
 #include "ReferenceScanners.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QString>
@@ -123,11 +123,7 @@ void resetPeakMemory() {
 }
 
 std::int64_t engineScan(LoadEngine& engine) {
-    QEventLoop loop;
-    QObject::connect(&engine, &LoadEngine::stateChanged, &loop, &QEventLoop::quit);
-    QObject::connect(&engine, &LoadEngine::scanFailed, &loop, &QEventLoop::quit);
-    engine.scan();
-    loop.exec();
+    runAndWait(engine, [&] { engine.scan(); });
     return engine.totalBytes();
 }
 

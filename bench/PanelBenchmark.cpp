@@ -6,6 +6,7 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
+#include "EngineWait.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/PanelWindow.h"
 
@@ -68,13 +69,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     LoadEngine engine{QByteArray(argv[1])};
-    int published = 0;
-    QObject::connect(&engine, &LoadEngine::stateChanged, &app, [&] { ++published; });
-    const auto scanned = [&] {
-        const int before = published;
-        engine.scan();
-        return waitFor([&] { return published > before; });
-    };
+    const auto scanned = [&] { return runAndWait(engine, [&] { engine.scan(); }); };
     if (!scanned())
         return 1;
 

@@ -9,11 +9,11 @@
 // state printed is the follow-up scan's. Exit status 1 when DIR cannot be
 // listed (after the engine's own "Scan error: " line), 2 on bad usage.
 
+#include "EngineWait.h"
 #include "LoadEngine.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -62,21 +62,6 @@ std::optional<Request> parse(int argc, char** argv) {
         request.dir = folderArgument(argv[3]);
     }
     return ok ? std::optional(request) : std::nullopt;
-}
-
-// Starts one engine operation and waits for the scan it leads to: true once
-// the state is published, false when the scan failed.
-bool runAndWait(LoadEngine& engine, const std::function<void()>& operation) {
-    QEventLoop loop;
-    const auto published =
-        QObject::connect(&engine, &LoadEngine::stateChanged, &loop, [&] { loop.exit(0); });
-    const auto failed =
-        QObject::connect(&engine, &LoadEngine::scanFailed, &loop, [&] { loop.exit(1); });
-    operation();
-    const int result = loop.exec();
-    QObject::disconnect(published);
-    QObject::disconnect(failed);
-    return result == 0;
 }
 
 // Whole seconds since the epoch, rounded down as the file system counts them
