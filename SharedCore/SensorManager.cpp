@@ -135,14 +135,13 @@ AmbientLightSensor::~AmbientLightSensor() {
 
 bool AmbientLightSensor::open() {
     m_source = SysfsSensors::findLight();
-    m_isOpen = m_source.has_value();
-    if (!m_isOpen)
+    if (!m_source)
         printStatus(QStringLiteral("⚠️ AmbientLightSensor: AppleLMUController not found"));
-    return m_isOpen;
+    return m_source.has_value();
 }
 
 quint64 AmbientLightSensor::readRaw() {
-    if (!m_isOpen)
+    if (!m_source)
         return 0;
     const auto outputs = SysfsSensors::readLightOutputs(*m_source);
     return outputs ? SensorFormats::lightMean((*outputs)[0], (*outputs)[1]) : 0;
@@ -153,7 +152,6 @@ double AmbientLightSensor::readNormalized() {
 }
 
 void AmbientLightSensor::close() {
-    m_isOpen = false;
     m_source.reset();
 }
 
@@ -167,7 +165,6 @@ bool MotionSensor::open() {
     close();
     m_structureDevice = SysfsSensors::findSmcMotion();
     if (m_structureDevice) {
-        m_isOpen = true;
         printStatus(QStringLiteral("✅ MotionSensor: Opened SMCMotionSensor"));
         return true;
     }
@@ -178,17 +175,16 @@ bool MotionSensor::open() {
         return false;
     }
     m_spuBackend = std::move(backend);
-    m_isOpen = true;
     printStatus(
         QStringLiteral("✅ MotionSensor: Opened Apple SPU HID accelerometer (experimental)"));
     return true;
 }
 
 MotionSensor::MotionData MotionSensor::read() {
-    if (!m_isOpen)
-        return {};
     if (m_spuBackend)
         return m_spuBackend->readLockedCopy();
+    if (!m_structureDevice)
+        return {};
     const auto axes = SysfsSensors::readSmcMotion(*m_structureDevice);
     if (!axes)
         return {};
@@ -199,7 +195,6 @@ MotionSensor::MotionData MotionSensor::read() {
 void MotionSensor::close() {
     m_spuBackend.reset();
     m_structureDevice.reset();
-    m_isOpen = false;
 }
 
 std::optional<double> LidAngleSensor::readDirect() {

@@ -34,7 +34,6 @@ public:
 
 private:
     std::optional<SysfsSensors::LightSource> m_source;
-    bool m_isOpen = false;
 };
 
 class AppleSPUHIDAccelerometerBackend;
@@ -70,7 +69,6 @@ public:
 
 private:
     std::optional<QString> m_structureDevice;
-    bool m_isOpen = false;
     std::unique_ptr<AppleSPUHIDAccelerometerBackend> m_spuBackend;
 };
 
