@@ -34,7 +34,7 @@ QColor secondary(const QPalette& palette) {
 }
 
 QColor named(NamedColor color, const QPalette& palette) {
-    return Palette::named(color, Palette::appearanceOf(palette));
+    return Tone::resolve(color, palette);
 }
 
 QColor colorOrAccent(const std::optional<QColor>& color, const QPalette& palette) {

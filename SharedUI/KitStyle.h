@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/NamedColor.h"
+#include "Platform/Tone.h"
 
 #include <QColor>
 #include <QString>
@@ -41,8 +42,9 @@ QColor named(NamedColor color, const QPalette& palette);
 QColor colorOrAccent(const std::optional<QColor>& color, const QPalette& palette);
 
 // A colour resolved from a widget's palette each time it paints, such as
-// KitStyle::secondary or a caller's colour captured in a lambda.
-using ColorRule = std::function<QColor(const QPalette&)>;
+// KitStyle::secondary or a caller's colour captured in a lambda: the same rule
+// the app's views paint with.
+using ColorRule = Tone::Rule;
 
 // The width of the ring that marks keyboard focus, in points.
 inline constexpr qreal focusRingWidth = 1.5;

@@ -3,7 +3,7 @@
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
-#include "Tone.h"
+#include "Platform/Tone.h"
 #include "engine/LoadEngine.h"
 
 #include <QBoxLayout>

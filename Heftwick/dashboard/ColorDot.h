@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tone.h"
+#include "Platform/Tone.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
-#include "Tone.h"
+#include "Platform/Tone.h"
 #include "shell/ByteFormat.h"
 
 #include <QConicalGradient>

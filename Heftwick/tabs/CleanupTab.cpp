@@ -2,9 +2,9 @@
 
 #include "PageParts.h"
 #include "Platform/TextStyles.h"
+#include "Platform/Tone.h"
 #include "TintedCard.h"
 #include "TipRow.h"
-#include "dashboard/Tone.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

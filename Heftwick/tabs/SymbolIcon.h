@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dashboard/Tone.h"
+#include "Platform/Tone.h"
 
 #include <QString>
 #include <QWidget>

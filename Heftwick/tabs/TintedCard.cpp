@@ -1,7 +1,7 @@
 #include "TintedCard.h"
 
 #include "Platform/Palette.h"
-#include "dashboard/Tone.h"
+#include "Platform/Tone.h"
 
 #include <QPainter>
 #include <QPainterPath>

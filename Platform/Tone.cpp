@@ -1,6 +1,6 @@
 #include "Tone.h"
 
-#include "Platform/Palette.h"
+#include "Palette.h"
 
 namespace Tone {
 

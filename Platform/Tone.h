@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/NamedColor.h"
+#include "NamedColor.h"
 
 #include <QColor>
 #include <QPalette>
