@@ -1,9 +1,9 @@
 #include "LoadGauge.h"
 
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
 #include "Platform/Tone.h"
-#include "shell/ByteFormat.h"
 
 #include <QConicalGradient>
 #include <QPainter>

@@ -1,13 +1,13 @@
 #include "FilesTab.h"
 
 #include "PageParts.h"
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
 #include "SymbolIcon.h"
 #include "TintedCard.h"
 #include "dashboard/ShownStateFollower.h"
-#include "shell/ByteFormat.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,4 +1,5 @@
 #include "Pixels.h"
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "TestEnvironment.h"
@@ -9,7 +10,6 @@
 #include "dashboard/LoadGauge.h"
 #include "dashboard/ToneLabel.h"
 #include "dashboard/TopFilesCard.h"
-#include "shell/ByteFormat.h"
 
 #include <QAccessible>
 #include <QApplication>
