@@ -3,7 +3,7 @@
 #include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
-#include "ToneLabel.h"
+#include "Platform/ToneLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

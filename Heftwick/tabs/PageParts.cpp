@@ -1,8 +1,8 @@
 #include "PageParts.h"
 
 #include "Platform/TextStyles.h"
+#include "Platform/ToneLabel.h"
 #include "SymbolIcon.h"
-#include "dashboard/ToneLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
