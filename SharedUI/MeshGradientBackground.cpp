@@ -1,7 +1,7 @@
 #include "MeshGradientBackground.h"
 
-#include "Blur.h"
 #include "KitStyle.h"
+#include "Platform/Blur.h"
 #include "Platform/Palette.h"
 #include "SharedCore/ReferenceDate.h"
 

@@ -1,6 +1,6 @@
 #include "SoftShadow.h"
 
-#include "Blur.h"
+#include "Platform/Blur.h"
 
 #include <QPaintDevice>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "CardFrame.h"
 
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
-#include "ToneLabel.h"
-#include "shell/ByteFormat.h"
+#include "Platform/ToneLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

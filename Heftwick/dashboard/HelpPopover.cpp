@@ -1,9 +1,9 @@
 #include "HelpPopover.h"
 
-#include "Divider.h"
+#include "Platform/Divider.h"
 #include "Platform/TextStyles.h"
+#include "Platform/ToneLabel.h"
 #include "StatusRow.h"
-#include "ToneLabel.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>

@@ -2,13 +2,13 @@
 
 #include "ActionButton.h"
 #include "CategoryCard.h"
-#include "Divider.h"
 #include "LoadGauge.h"
+#include "Platform/Divider.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
+#include "Platform/ToneLabel.h"
 #include "ShownStateFollower.h"
-#include "ToneLabel.h"
 #include "TopFilesCard.h"
 
 #include <QHBoxLayout>

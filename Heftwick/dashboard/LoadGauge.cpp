@@ -1,15 +1,15 @@
 #include "LoadGauge.h"
 
+#include "Platform/Blur.h"
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
 #include "Platform/Tone.h"
-#include "shell/ByteFormat.h"
 
 #include <QConicalGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
-#include <vector>
 
 namespace {
 
@@ -83,38 +83,8 @@ QPen arcPen(const QBrush& brush) {
     return pen;
 }
 
-// One box-blur pass over a line of values spaced by stride.
-void boxBlurLine(float* line, int length, int stride, int radius, std::vector<float>& scratch) {
-    scratch.resize(size_t(length));
-    const float scale = 1.0f / float(2 * radius + 1);
-    float sum = 0;
-    for (int i = -radius; i <= radius; ++i)
-        sum += (i >= 0 && i < length) ? line[i * stride] : 0.0f;
-    for (int i = 0; i < length; ++i) {
-        scratch[size_t(i)] = sum * scale;
-        const int out = i - radius;
-        const int in = i + radius + 1;
-        sum += (in < length ? line[in * stride] : 0.0f) - (out >= 0 ? line[out * stride] : 0.0f);
-    }
-    for (int i = 0; i < length; ++i)
-        line[i * stride] = scratch[size_t(i)];
-}
-
-// Three box-blur passes in both directions: close to a Gaussian of sigma.
-void gaussianBlur(std::vector<float>& alpha, int width, int height, qreal sigma) {
-    const int radius = qMax(1, qRound(sigma));
-    std::vector<float> scratch;
-    for (int pass = 0; pass < 3; ++pass) {
-        for (int y = 0; y < height; ++y)
-            boxBlurLine(alpha.data() + size_t(y) * size_t(width), width, 1, radius, scratch);
-        for (int x = 0; x < width; ++x)
-            boxBlurLine(alpha.data() + x, height, width, radius, scratch);
-    }
-}
-
-// The soft glow of the stroked arc, tinted, at device resolution.
-QImage blurredShadow(const QPainterPath& arc, const QSize& deviceSize, qreal dpr,
-                     const QColor& color) {
+// The stroked arc in opaque black on transparency, at device resolution.
+QImage arcMask(const QPainterPath& arc, const QSize& deviceSize, qreal dpr) {
     QImage mask(deviceSize, QImage::Format_ARGB32_Premultiplied);
     mask.fill(Qt::transparent);
     {
@@ -123,25 +93,21 @@ QImage blurredShadow(const QPainterPath& arc, const QSize& deviceSize, qreal dpr
         painter.scale(dpr, dpr);
         painter.strokePath(arc, arcPen(Qt::black));
     }
-    const int w = deviceSize.width();
-    const int h = deviceSize.height();
-    std::vector<float> alpha(size_t(w) * size_t(h));
-    for (int y = 0; y < h; ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            alpha[size_t(y) * size_t(w) + size_t(x)] = float(qAlpha(row[x])) / 255.0f;
-    }
-    // A blur radius is about two standard deviations of the Gaussian.
-    gaussianBlur(alpha, w, h, shadowRadius / 2 * dpr);
+    return mask;
+}
 
-    QImage shadow(deviceSize, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < h; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(shadow.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const float a = alpha[size_t(y) * size_t(w) + size_t(x)] * float(color.alphaF());
-            row[x] = qPremultiply(
-                qRgba(color.red(), color.green(), color.blue(), qBound(0, qRound(a * 255), 255)));
-        }
+// The soft glow of the stroked arc, tinted, at device resolution.
+QImage blurredShadow(const QPainterPath& arc, const QSize& deviceSize, qreal dpr,
+                     const QColor& color) {
+    QImage shadow = arcMask(arc, deviceSize, dpr);
+    // A blur radius is about two standard deviations of the Gaussian; each of
+    // the three boxes takes that deviation as its radius.
+    const int boxRadius = qMax(1, qRound(shadowRadius / 2 * dpr));
+    Blur::threeBoxes(shadow, {boxRadius, boxRadius, boxRadius});
+    {
+        QPainter painter(&shadow);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(shadow.rect(), color);
     }
     shadow.setDevicePixelRatio(dpr);
     return shadow;

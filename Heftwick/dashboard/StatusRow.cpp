@@ -2,7 +2,7 @@
 
 #include "ColorDot.h"
 #include "Platform/TextStyles.h"
-#include "ToneLabel.h"
+#include "Platform/ToneLabel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

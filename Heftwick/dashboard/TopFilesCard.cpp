@@ -1,7 +1,7 @@
 #include "TopFilesCard.h"
 
 #include "Platform/Symbols.h"
-#include "ToneLabel.h"
+#include "Platform/ToneLabel.h"
 
 namespace {
 

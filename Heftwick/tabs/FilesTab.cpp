@@ -1,13 +1,13 @@
 #include "FilesTab.h"
 
 #include "PageParts.h"
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
+#include "Platform/SymbolView.h"
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
-#include "SymbolIcon.h"
 #include "TintedCard.h"
 #include "dashboard/ShownStateFollower.h"
-#include "shell/ByteFormat.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -163,8 +163,8 @@ QWidget* FilesTab::buildEmptyState() {
     auto* column = new QVBoxLayout(card);
     column->setSpacing(12);
     column->addStretch(1);
-    column->addWidget(new SymbolIcon(QStringLiteral("checkmark.circle.fill"),
-                                     Tone::named(NamedColor::green), 48, 56),
+    column->addWidget(new SymbolView(QStringLiteral("checkmark.circle.fill"), 48, QFont::Normal,
+                                     Tone::named(NamedColor::green), QSize(56, 0)),
                       0, Qt::AlignHCenter);
     for (QLabel* label :
          {PageParts::wrappingLabel(QStringLiteral("Your desktop is clean!"),

@@ -1,8 +1,8 @@
 #include "PageParts.h"
 
+#include "Platform/SymbolView.h"
 #include "Platform/TextStyles.h"
-#include "SymbolIcon.h"
-#include "dashboard/ToneLabel.h"
+#include "Platform/ToneLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,7 +50,8 @@ QWidget* symbolTitle(const QString& symbol, const QString& title) {
     const QFont font = TextStyles::font(TextStyle::headline);
     auto* text = wrappingLabel(title, font);
     const qreal points = font.pixelSize();
-    row->addWidget(new SymbolIcon(symbol, Tone::windowText(), points, qRound(points * 1.4)));
+    row->addWidget(new SymbolView(symbol, points, QFont::Normal, Tone::windowText(),
+                                  QSize(qRound(points * 1.4), 0)));
     row->addWidget(text, 1);
     return widget;
 }

@@ -1,8 +1,8 @@
 #include "StatusExplanationCard.h"
 
 #include "PageParts.h"
+#include "Platform/SymbolView.h"
 #include "Platform/TextStyles.h"
-#include "SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,7 +35,8 @@ QString explanation(LoadEngine::LoadStatus status) {
 
 StatusExplanationCard::StatusExplanationCard(LoadEngine::LoadStatus status, QWidget* parent)
     : TintedCard(status.color(), parent),
-      m_icon(new SymbolIcon(status.icon(), Tone::named(status.color()), 24, 36)),
+      m_icon(new SymbolView(status.icon(), 24, QFont::Normal, Tone::named(status.color()),
+                            QSize(36, 0))),
       m_statusLine(PageParts::wrappingLabel(QString(), TextStyles::font(13, QFont::Bold))),
       m_explanation(PageParts::secondaryLabel(QString(), TextStyles::font(12))) {
     auto* column = new QVBoxLayout(this);

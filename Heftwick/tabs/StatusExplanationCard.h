@@ -4,7 +4,7 @@
 #include "engine/LoadEngine.h"
 
 class QLabel;
-class SymbolIcon;
+class SymbolView;
 
 // Explains a load status in words, in a card tinted with the status colour.
 class StatusExplanationCard : public TintedCard {
@@ -16,7 +16,7 @@ public:
     void setStatus(LoadEngine::LoadStatus status);
 
 private:
-    SymbolIcon* m_icon;
+    SymbolView* m_icon;
     QLabel* m_statusLine;
     QLabel* m_explanation;
 };

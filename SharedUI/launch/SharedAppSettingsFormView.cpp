@@ -1,9 +1,9 @@
 #include "SharedAppSettingsFormView.h"
 
 #include "KitStyle.h"
+#include "Platform/Divider.h"
 #include "Platform/TextStyles.h"
 #include "SegmentedPicker.h"
-#include "menu/KitDivider.h"
 #include "menu/KitLabel.h"
 #include "menu/ToggleSwitch.h"
 
@@ -45,7 +45,7 @@ SharedAppSettingsFormView::SharedAppSettingsFormView(QWidget* parent)
     form->addWidget(heading(tr("General")));
     addSwitch(form, tr("Launch at login"), &AppPreferences::launchAtLogin);
     addSwitch(form, tr("Show menu bar icon"), &AppPreferences::showMenuBarIcon);
-    form->addWidget(new KitDivider);
+    form->addWidget(new Divider);
     form->addWidget(heading(tr("Appearance")));
     addThemePicker(form);
     addSwitch(form, tr("Reduce motion"), &AppPreferences::reduceMotion);

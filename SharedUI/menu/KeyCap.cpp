@@ -1,5 +1,6 @@
 #include "KeyCap.h"
 
+#include "KitStyle.h"
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
 

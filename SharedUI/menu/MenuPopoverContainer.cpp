@@ -1,8 +1,8 @@
 #include "MenuPopoverContainer.h"
 
-#include "KitDivider.h"
 #include "KitLabel.h"
 #include "KitStyle.h"
+#include "Platform/Divider.h"
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
 #include "SymbolButton.h"
@@ -47,7 +47,7 @@ MenuPopoverContainer::MenuPopoverContainer(const QString& title, std::function<v
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(m_titleBar);
-    column->addWidget(new KitDivider);
+    column->addWidget(new Divider);
     auto* body = new QVBoxLayout;
     const int padding = KitStyle::standardPadding;
     body->setContentsMargins(padding, padding, padding, padding);

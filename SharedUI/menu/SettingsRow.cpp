@@ -2,8 +2,8 @@
 
 #include "KitLabel.h"
 #include "KitStyle.h"
+#include "Platform/SymbolView.h"
 #include "Platform/TextStyles.h"
-#include "SymbolView.h"
 #include "ToggleSwitch.h"
 
 #include <QBoxLayout>

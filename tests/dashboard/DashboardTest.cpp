@@ -1,15 +1,15 @@
 #include "Pixels.h"
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
+#include "Platform/ToneLabel.h"
 #include "TestEnvironment.h"
 #include "dashboard/ActionButton.h"
 #include "dashboard/CategoryCard.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadDashboard.h"
 #include "dashboard/LoadGauge.h"
-#include "dashboard/ToneLabel.h"
 #include "dashboard/TopFilesCard.h"
-#include "shell/ByteFormat.h"
 
 #include <QAccessible>
 #include <QApplication>

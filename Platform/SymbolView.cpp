@@ -1,7 +1,7 @@
 #include "SymbolView.h"
 
-#include "Platform/Palette.h"
-#include "Platform/Symbols.h"
+#include "Palette.h"
+#include "Symbols.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -11,13 +11,19 @@ constexpr qreal tileOpacity = 0.1;
 constexpr qreal tileRadius = 6;
 } // namespace
 
-SymbolView::SymbolView(const QString& name, qreal points, QFont::Weight weight,
-                       KitStyle::ColorRule color, QSize frame, Backdrop backdrop, QWidget* parent)
+SymbolView::SymbolView(const QString& name, qreal points, QFont::Weight weight, Tone::Rule color,
+                       QSize frame, Backdrop backdrop, QWidget* parent)
     : QWidget(parent), m_name(name), m_points(points), m_weight(weight), m_color(std::move(color)),
       m_backdrop(backdrop) {
     if (frame.height() <= 0)
         frame.setHeight(QFontMetrics(Symbols::font(points, weight)).height());
     setFixedSize(frame);
+}
+
+void SymbolView::setSymbol(const QString& name, Tone::Rule color) {
+    m_name = name;
+    m_color = std::move(color);
+    update();
 }
 
 QColor SymbolView::color() const {

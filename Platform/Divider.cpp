@@ -1,6 +1,6 @@
 #include "Divider.h"
 
-#include "Platform/Palette.h"
+#include "Palette.h"
 
 #include <QPainter>
 

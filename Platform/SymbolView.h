@@ -1,14 +1,16 @@
 #pragma once
 
-#include "KitStyle.h"
+#include "Tone.h"
 
 #include <QFont>
+#include <QString>
 #include <QWidget>
 
 // A named symbol drawn at a point size, centred in a fixed frame, in a colour
 // resolved from the palette when it paints. With a tile, the frame is filled
-// with the symbol's colour at 10 % and rounded by 6 points, as the rows draw
-// their icons. Decorative: the text beside it carries the meaning.
+// with the symbol's colour at 10 % and rounded by 6 points, as the kit's rows
+// draw their icons. Decorative: the text beside it carries the meaning for
+// screen readers.
 class SymbolView : public QWidget {
     Q_OBJECT
 
@@ -17,9 +19,10 @@ public:
 
     // A frame height of 0 takes the symbol font's line height, so the symbol
     // lines up with a text line of the same size.
-    SymbolView(const QString& name, qreal points, QFont::Weight weight, KitStyle::ColorRule color,
+    SymbolView(const QString& name, qreal points, QFont::Weight weight, Tone::Rule color,
                QSize frame, Backdrop backdrop = Backdrop::none, QWidget* parent = nullptr);
 
+    void setSymbol(const QString& name, Tone::Rule color);
     QColor color() const;
 
 protected:
@@ -29,6 +32,6 @@ private:
     QString m_name;
     qreal m_points;
     QFont::Weight m_weight;
-    KitStyle::ColorRule m_color;
+    Tone::Rule m_color;
     Backdrop m_backdrop;
 };

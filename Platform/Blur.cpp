@@ -1,7 +1,6 @@
 #include "Blur.h"
 
 #include <QImage>
-#include <array>
 #include <cmath>
 #include <vector>
 
@@ -68,14 +67,18 @@ void blurAxis(QImage& image, int radius, bool horizontal) {
 
 } // namespace
 
-void gaussian(QImage& image, double sigma) {
+void threeBoxes(QImage& image, const std::array<int, 3>& radii) {
     Q_ASSERT(image.format() == QImage::Format_ARGB32_Premultiplied);
-    if (sigma < 0.5 || image.isNull())
-        return;
-    for (const int radius : boxRadii(sigma)) {
+    for (const int radius : radii) {
         blurAxis(image, radius, true);
         blurAxis(image, radius, false);
     }
+}
+
+void gaussian(QImage& image, double sigma) {
+    if (sigma < 0.5 || image.isNull())
+        return;
+    threeBoxes(image, boxRadii(sigma));
 }
 
 } // namespace Blur

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Platform/Tone.h"
+#include "Tone.h"
 
 #include <QLabel>
 
 // A one-line or wrapping plain-text label whose colour is resolved from its
-// palette at paint time, so it reads correctly on the always-dark panel and on
-// a light main window alike. It can elide instead of growing: then it keeps to
-// one line, showing line breaks, tabs and other control characters as spaces.
-// The full text stays its accessible text.
+// palette at paint time, so it reads correctly on a dark panel and on a light
+// window alike and follows a theme change. It can elide instead of growing:
+// then it keeps to one line, showing line breaks, tabs and other control
+// characters as spaces. The full text stays its accessible text.
 class ToneLabel : public QLabel {
     Q_OBJECT
 

@@ -1,6 +1,6 @@
 #include "ToneLabel.h"
 
-#include "Platform/TextStyles.h"
+#include "TextStyles.h"
 
 #include <QPainter>
 #include <QtMath>

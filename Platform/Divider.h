@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-// A horizontal hairline in the separator colour of the palette, drawn at an
-// opacity.
+// A horizontal hairline in the separator colour (the palette's window text at
+// 20 %), drawn at a further opacity.
 class Divider : public QWidget {
     Q_OBJECT
 
