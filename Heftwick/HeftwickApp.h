@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <memory>
 
+class CriticalWatcher;
 class MainWindowView;
 class PanelWindow;
 class QMenu;
@@ -41,6 +42,9 @@ public:
     void applicationDidFinishLaunching();
     // Opens the closed panel by the tray icon, or closes the open one.
     void togglePopover();
+    // Brings the dashboard forward: the panel where there is a tray icon,
+    // else the main window.
+    void showDashboard();
 
 signals:
     // The tray menu asks for the main window.
@@ -53,8 +57,10 @@ private:
     QMenu* makeStatusMenu();
     void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
     QRect statusItemAnchor() const;
+    void announceCritical(qint64 totalBytes);
 
     LoadEngine m_engine;
+    CriticalWatcher* m_criticalWatcher;
     QSystemTrayIcon* m_statusItem = nullptr;
     std::unique_ptr<PanelWindow> m_popover;
     std::unique_ptr<QMenu> m_statusMenu;
