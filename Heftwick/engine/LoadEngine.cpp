@@ -309,8 +309,8 @@ void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff, RemedyOutcome
             continue;
         const Trash::Trashed trashed = trash.moveToTrash(item.url);
         if (trashed)
-            outcome.moved.append({item.url, trashed.filePath, trashed.infoPath, trashed.device,
-                                  trashed.inode, trashed.infoInode, item.size});
+            outcome.moved.append({item.url, trashed.filePath, trashed.infoPath, trashed.entry,
+                                  trashed.info, item.size});
         else
             outcome.stayed.append({item.url, trashed.error});
     }
@@ -329,8 +329,7 @@ void LoadEngine::moveTopItemsIntoTodaysArchive(RemedyOutcome& outcome) const {
     outcome.archiveFolder = m_desktopPath + "/DesktopArchive_" +
                             QDate::currentDate().toString(u"yyyy-MM-dd").toLatin1();
     const QByteArray& folder = outcome.archiveFolder;
-    struct stat st {};
-    outcome.createdFolder = ::lstat(folder.constData(), &st) != 0;
+    outcome.createdFolder = PosixFs::identityOf(AT_FDCWD, folder.constData()).inode == 0;
     PosixFs::makePath(folder, 0777); // an existing folder from earlier today is reused
     const PosixFs::UniqueFd archive = PosixFs::openDirectory(AT_FDCWD, folder.constData(), true);
     const int folderError = archive.valid() ? 0 : errno;
@@ -338,15 +337,11 @@ void LoadEngine::moveTopItemsIntoTodaysArchive(RemedyOutcome& outcome) const {
         // Never replaces an entry already in the archive; moving today's
         // archive folder into itself fails harmlessly.
         const QByteArray name = item.rawName();
-        if (archive.valid() && ::lstat(item.url.constData(), &st) == 0 &&
+        if (archive.valid() &&
             PosixFs::moveNoReplace(AT_FDCWD, item.url.constData(), archive.get(), name.constData()))
-            outcome.moved.append({item.url,
-                                  PosixFs::childPath(folder, name),
-                                  {},
-                                  st.st_dev,
-                                  st.st_ino,
-                                  0,
-                                  item.size});
+            outcome.moved.append({item.url, PosixFs::childPath(folder, name), QByteArray(),
+                                  PosixFs::identityOf(archive.get(), name.constData()),
+                                  PosixFs::Identity(), item.size});
         else
             outcome.stayed.append({item.url, archive.valid() ? errno : folderError});
     }

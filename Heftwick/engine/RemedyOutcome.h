@@ -1,8 +1,9 @@
 #pragma once
 
+#include "PosixFs.h"
+
 #include <QByteArray>
 #include <QList>
-#include <sys/types.h>
 
 // What one remedy did, entry by entry: enough to tell the user what moved and
 // what stayed, and to put back exactly what moved.
@@ -14,10 +15,9 @@ struct RemedyOutcome {
         QByteArray originalPath; // where it was, byte-exact
         QByteArray placedPath;   // where it is now: in the trash's files/ or the archive
         QByteArray infoPath;     // its .trashinfo (trash only)
-        dev_t device = 0;        // its identity, which moving keeps
-        ino_t inode = 0;
-        ino_t infoInode = 0;
-        qint64 size = 0; // as the last scan measured it
+        PosixFs::Identity entry; // as it was where it was put
+        PosixFs::Identity info;  // of the .trashinfo
+        qint64 size = 0;         // as the last scan measured it
     };
 
     // An entry that did not move, and why (an errno value, or Trash::noTrash).

@@ -4,19 +4,17 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-bool isSameEntry(const QByteArray& path, dev_t device, ino_t inode) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0 && st.st_dev == device && st.st_ino == inode;
+bool isSameEntry(const QByteArray& path, const PosixFs::Identity& identity) {
+    return PosixFs::identityOf(AT_FDCWD, path.constData()) == identity;
 }
 
 // Moves one entry back; on failure errno tells why.
 bool putBackEntry(const RemedyOutcome::Moved& entry) {
-    if (!isSameEntry(entry.placedPath, entry.device, entry.inode)) {
+    if (!isSameEntry(entry.placedPath, entry.entry)) {
         errno = ENOENT;
         return false;
     }
@@ -25,7 +23,7 @@ bool putBackEntry(const RemedyOutcome::Moved& entry) {
         return false;
     // The entry is back: its .trashinfo, if still the one written for it,
     // has nothing left to describe.
-    if (!entry.infoPath.isEmpty() && isSameEntry(entry.infoPath, entry.device, entry.infoInode))
+    if (!entry.infoPath.isEmpty() && isSameEntry(entry.infoPath, entry.info))
         ::unlink(entry.infoPath.constData());
     return true;
 }

@@ -110,22 +110,18 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 enum class InfoResult { created, nameTaken, failed };
 
-// Creates the .trashinfo exclusively; its inode goes to inode. On failure
-// errno tells why.
-InfoResult createInfoFile(int infoDir, const QByteArray& infoName, const QByteArray& contents,
-                          ino_t& inode) {
+// Creates the .trashinfo exclusively. On failure errno tells why.
+InfoResult createInfoFile(int infoDir, const QByteArray& infoName, const QByteArray& contents) {
     const PosixFs::UniqueFd fd(::openat(
         infoDir, infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!fd.valid())
         return errno == EEXIST ? InfoResult::nameTaken : InfoResult::failed;
-    struct stat st {};
-    if (!writeAll(fd.get(), contents) || ::fstat(fd.get(), &st) != 0) {
+    if (!writeAll(fd.get(), contents)) {
         const int error = errno == 0 ? EIO : errno;
         ::unlinkat(infoDir, infoName.constData(), 0);
         errno = error;
         return InfoResult::failed;
     }
-    inode = st.st_ino;
     return InfoResult::created;
 }
 
@@ -154,12 +150,7 @@ Trash::Trashed Trash::moveToTrash(const QByteArray& path) const {
     const std::optional<Target> target = targetFor(path, st.st_dev);
     if (!target)
         return failure(noTrash);
-    Trashed trashed = moveInto(*target, path);
-    if (trashed) {
-        trashed.device = st.st_dev;
-        trashed.inode = st.st_ino;
-    }
-    return trashed;
+    return moveInto(*target, path);
 }
 
 std::optional<Trash::Target> Trash::targetFor(const QByteArray& path, dev_t device) const {
@@ -211,17 +202,18 @@ Trash::Trashed Trash::moveInto(const Target& target, const QByteArray& path) {
     for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
         const QByteArray trashName = candidateName(name, attempt);
         const QByteArray infoName = trashName + infoSuffix;
-        Trashed trashed;
-        const InfoResult info =
-            createInfoFile(infoDir.get(), infoName, contents, trashed.infoInode);
+        const InfoResult info = createInfoFile(infoDir.get(), infoName, contents);
         if (info == InfoResult::nameTaken)
             continue;
         if (info == InfoResult::failed)
             return failure(errno);
         if (PosixFs::moveNoReplace(AT_FDCWD, path.constData(), filesDir.get(),
                                    trashName.constData())) {
+            Trashed trashed;
             trashed.filePath = target.directory + "/files/" + trashName;
             trashed.infoPath = target.directory + "/info/" + infoName;
+            trashed.entry = PosixFs::identityOf(filesDir.get(), trashName.constData());
+            trashed.info = PosixFs::identityOf(infoDir.get(), infoName.constData());
             return trashed;
         }
         const int error = errno;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PosixFs.h"
+
 #include <QByteArray>
 #include <optional>
 #include <sys/types.h>
@@ -26,9 +28,8 @@ public:
         int error = 0;       // errno of the failure, noTrash, or 0
         QByteArray filePath; // the entry in the trash's files/
         QByteArray infoPath; // its .trashinfo
-        dev_t device = 0;    // the entry's identity (a rename keeps it)
-        ino_t inode = 0;
-        ino_t infoInode = 0;
+        PosixFs::Identity entry;
+        PosixFs::Identity info;
 
         explicit operator bool() const { return error == 0; }
     };
