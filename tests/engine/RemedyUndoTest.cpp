@@ -4,8 +4,6 @@
 
 #include <QDate>
 #include <QScopeGuard>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 
 namespace {
 
@@ -52,42 +50,6 @@ QList<QByteArray> originalPaths(const RemedyOutcome& outcome) {
         paths.append(moved.originalPath);
     return paths;
 }
-
-// Makes an entry the remedies cannot move: immutable where we may set that
-// (as root, who passes every permission check), else a folder without write
-// permission (moving it elsewhere must rewrite its "..").
-class Unmovable {
-public:
-    Unmovable(QByteArray path, qint64 modified) : m_path(std::move(path)) {
-        if (::geteuid() == 0) {
-            writeFile(m_path, "stuck");
-            setModified(m_path, modified);
-            setFlags(FS_IMMUTABLE_FL);
-        } else {
-            makeDir(m_path);
-            setModified(m_path, modified);
-            ::chmod(m_path.constData(), 0555);
-        }
-    }
-    ~Unmovable() {
-        if (::geteuid() == 0)
-            setFlags(0);
-        else
-            ::chmod(m_path.constData(), 0755);
-    }
-
-private:
-    void setFlags(int flags) {
-        const PosixFsFd fd(::open(m_path.constData(), O_RDONLY | O_CLOEXEC));
-        ASSERT_EQ(::ioctl(fd.fd, FS_IOC_SETFLAGS, &flags), 0) << "no immutable files here";
-    }
-    struct PosixFsFd {
-        explicit PosixFsFd(int f) : fd(f) {}
-        ~PosixFsFd() { ::close(fd); }
-        int fd;
-    };
-    QByteArray m_path;
-};
 
 } // namespace
 
