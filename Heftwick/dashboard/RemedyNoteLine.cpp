@@ -1,5 +1,6 @@
 #include "RemedyNoteLine.h"
 
+#include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
 #include "ToneLabel.h"
 #include "engine/LoadEngine.h"
@@ -56,8 +57,14 @@ void RemedyNoteLine::showReport(const RemedyReport& report,
     m_text->setText((QStringList{report.summary} + report.lines).join(u'\n'));
     for (const DesktopNotifier::Action& action : actions) {
         auto* button = new QPushButton(action.label);
-        button->setFlat(true);
         button->setAutoDefault(false);
+        // A bare word, lined up with the text above; a ring while the
+        // keyboard is on it.
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { border: 1px solid transparent; border-radius: 4px;"
+                           " padding: 1px 0px; background: none; color: %1; }"
+                           "QPushButton:focus { border-color: %1; }")
+                .arg(Palette::accent(Palette::appearanceOf(palette())).name()));
         button->setFont(TextStyles::font(TextStyle::caption, true));
         button->setCursor(Qt::PointingHandCursor);
         // Each action is offered once.

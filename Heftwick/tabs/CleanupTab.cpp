@@ -45,6 +45,7 @@ CleanupTab::CleanupTab(LoadEngine& engine, QWidget* parent) : QWidget(parent), m
                                 "undone, so review your files first in the Files tab.")));
     // What the last remedy did, where no notification server tells it.
     m_note = new RemedyNoteLine(m_engine);
+    m_note->setContentsMargins(4, 0, 4, 0);
     column->addWidget(m_note);
     column->addWidget(buildCleanupCard());
     column->addWidget(buildArchiveCard());

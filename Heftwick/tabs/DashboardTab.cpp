@@ -144,6 +144,7 @@ QWidget* DashboardTab::buildActionsBlock() {
     auto* tiles = new QHBoxLayout;
     tiles->setSpacing(12);
     m_note = new RemedyNoteLine(m_engine);
+    m_note->setContentsMargins(4, 0, 4, 0);
     addRemedyTiles(tiles, m_engine, *m_note, palette(),
                    {tr("Clean Old"), tr("Archive"), tr("Rescan")});
     column->addLayout(tiles);

@@ -1,15 +1,19 @@
 #include "EngineTestSupport.h"
 #include "HeftwickApp.h"
+#include "dashboard/LoadDashboard.h"
 #include "dashboard/RemedyNoteLine.h"
 #include "shell/ByteFormat.h"
 #include "shell/CriticalWatcher.h"
 #include "shell/DesktopNotifier.h"
+#include "tabs/CleanupTab.h"
+#include "tabs/DashboardTab.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 // Publishes made-up scan results, as if scans had found them.
@@ -172,6 +176,43 @@ TEST(Notifications, WithoutAServerTheLineTellsAndOffersUndoWithoutBlocking) {
     for (const QByteArray& name : d.names)
         EXPECT_EQ(readAll(d.desktop / name), name);
     EXPECT_TRUE(entriesOf(d.desktop.homeTrash() + "/files").isEmpty());
+}
+
+// Without a server the words go to the line of the view the remedy was run
+// from, and only there.
+TEST(Notifications, TheLineAppearsInTheViewActedFrom) {
+    RemedyDesktop d;
+    LoadDashboard panel(d.engine);
+    DashboardTab dashboard(d.engine);
+    CleanupTab cleanup(d.engine);
+    dashboard.resize(700, 900);
+    cleanup.resize(700, 700);
+    const QList<QWidget*> views{&panel, &dashboard, &cleanup};
+    for (QWidget* view : views)
+        view->show();
+    const QStringList buttons{"Old Files", "Clean Old", "Archive All Desktop Items"};
+    for (qsizetype i = 0; i < views.size(); ++i) {
+        for (QAbstractButton* b : views[i]->findChildren<QAbstractButton*>())
+            if (b->text() == buttons[i])
+                b->click();
+        const auto lineOf = [](QWidget* view) { return view->findChild<RemedyNoteLine*>(); };
+        ASSERT_TRUE(waitUntil([&] { return !lineOf(views[i])->isHidden(); })) << i;
+        for (qsizetype j = 0; j < views.size(); ++j)
+            EXPECT_EQ(lineOf(views[j])->isHidden(), j != i) << i << j;
+        for (int round = 0; round < 4; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QCoreApplication::processEvents();
+        }
+        QPixmap shot(views[i]->size() * 2);
+        shot.setDevicePixelRatio(2);
+        shot.fill(views[i]->palette().color(QPalette::Window));
+        views[i]->render(&shot);
+        EXPECT_TRUE(shot.save(screenshotPath(QStringLiteral("remedy-line-%1@2x.png").arg(i))));
+        lineOf(views[i])->findChild<QPushButton*>()->click(); // Undo
+        ASSERT_TRUE(waitUntil(
+            [&] { return lineOf(views[i])->findChild<QLabel*>()->text().startsWith("Put back"); }));
+        lineOf(views[i])->hide();
+    }
 }
 
 TEST(Notifications, ArchiveNamesTheFolderAndOffersToOpenIt) {
