@@ -3,11 +3,14 @@
 #include "engine/LoadEngine.h"
 #include "shell/MainWindowView.h"
 #include "shell/Sidebar.h"
+#include "shell/Translations.h"
 
 #include <QAbstractButton>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -101,4 +104,26 @@ TEST(Texts, TheTemplateHoldsEveryTextOfTheViewsAndNoOtherPlatformsNames) {
             return p.match(text).hasMatch();
         })) << "not translatable";
     }
+}
+
+// A translation installed for the user's language replaces the English texts.
+TEST(Texts, AnInstalledTranslationForTheLocaleIsLoaded) {
+    QTemporaryDir folder;
+    QFile source(folder.filePath("pilewatch_de.ts"));
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+    source.write(R"(<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS><TS version="2.1" language="de_DE"><context><name>LoadDashboard</name>
+<message><source>Rescan</source><translation>Neu einlesen</translation></message>
+</context></TS>)");
+    source.close();
+    ASSERT_EQ(QProcess::execute(QStringLiteral(PILEWATCH_LRELEASE), {"-silent", source.fileName()}),
+              0);
+    EXPECT_FALSE(Translations::install(QLocale(QLocale::French), folder.path()));
+    ASSERT_TRUE(Translations::install(QLocale(QLocale::German, QLocale::Germany), folder.path()));
+    FakeEngine engine("/nonexistent");
+    LoadDashboard panel(engine);
+    QStringList captions;
+    for (const QAbstractButton* button : panel.findChildren<QAbstractButton*>())
+        captions << button->text();
+    EXPECT_TRUE(captions.contains("Neu einlesen")) << captions.join(", ").toStdString();
 }
