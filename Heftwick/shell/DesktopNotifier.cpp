@@ -56,13 +56,6 @@ void DesktopNotifier::send(Notification notification, Shown shown, Unshown unsho
     askCapabilities();
 }
 
-void DesktopNotifier::close(uint id) {
-    m_actions.remove(id);
-    QDBusMessage call = method(QStringLiteral("CloseNotification"));
-    call << id;
-    QDBusConnection::sessionBus().asyncCall(call, callTimeoutMs);
-}
-
 // The server's capabilities say whether it takes markup in the body and
 // offers actions; asked once, when the first notification goes out.
 void DesktopNotifier::askCapabilities() {

@@ -50,8 +50,6 @@ public:
     static DesktopNotifier& shared();
 
     void send(Notification notification, Shown shown, Unshown unshown);
-    // Takes a shown notification off the screen.
-    void close(uint id);
 
 private:
     explicit DesktopNotifier(QObject* parent = nullptr);

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QUrl>
 
 // Publishes made-up scan results, as if scans had found them.
 class LoadEngineTestHook {
@@ -84,6 +85,33 @@ private:
     QDBusConnection m_bus;
     QStringList m_capabilities;
     uint m_lastId = 0;
+};
+
+// A file manager of the test's own: records the items it is asked to show.
+class FileManagerStub : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    FileManagerStub()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                              QStringLiteral("file-manager"))) {
+        EXPECT_TRUE(m_bus.registerObject("/org/freedesktop/FileManager1", this,
+                                         QDBusConnection::ExportAllSlots));
+        EXPECT_TRUE(m_bus.registerService("org.freedesktop.FileManager1"));
+    }
+    ~FileManagerStub() override {
+        m_bus.unregisterService("org.freedesktop.FileManager1");
+        QDBusConnection::disconnectFromBus(m_bus.name());
+    }
+
+    QStringList shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+
+private:
+    QDBusConnection m_bus;
 };
 
 constexpr qint64 day = 86'400;
@@ -232,6 +260,14 @@ TEST(Notifications, ArchiveNamesTheFolderAndOffersToOpenIt) {
     // Without body-markup the name goes as it is.
     EXPECT_EQ(server.calls[0].body, "“report.pdf” (" + formatBytes(5) + ") went into the folder.");
     EXPECT_EQ(pairs(server.calls[0].actions), (QStringList{"undo=Undo", "open=Open Folder"}));
+
+    FileManagerStub fileManager;
+    server.invoke(server.calls[0].id, "open");
+    ASSERT_TRUE(waitUntil([&] { return !fileManager.shown.isEmpty(); }));
+    EXPECT_EQ(fileManager.shown, QStringList{"file://" +
+                                             QString::fromLatin1(QUrl::toPercentEncoding(
+                                                 QFile::decodeName(desktop.path()), "/")) +
+                                             '/' + folder});
 }
 
 // Crossing into Critical notifies once; hovering at the line does not
