@@ -206,6 +206,21 @@ TEST(Notifications, WithoutAServerTheLineTellsAndOffersUndoWithoutBlocking) {
     EXPECT_TRUE(entriesOf(d.desktop.homeTrash() + "/files").isEmpty());
 }
 
+// A server that shows words but no buttons: Undo stays in reach on the line.
+TEST(Notifications, AServerWithoutActionsLeavesUndoToTheLine) {
+    NotificationServer server({"body"});
+    RemedyDesktop d;
+    RemedyNoteLine line(d.engine);
+    line.run([&] { d.engine.cleanOldFiles(30); });
+    ASSERT_TRUE(waitUntil([&] { return !line.isHidden(); }));
+    ASSERT_EQ(server.calls.size(), 1);
+    EXPECT_TRUE(server.calls[0].actions.isEmpty());
+    // Without body-markup the name goes as it is.
+    EXPECT_TRUE(server.calls[0].body.endsWith("“<b>a&b” stayed: permission denied"));
+    ASSERT_TRUE(line.findChild<QPushButton*>());
+    EXPECT_EQ(line.findChild<QPushButton*>()->text(), "Undo");
+}
+
 // Without a server the words go to the line of the view the remedy was run
 // from, and only there.
 TEST(Notifications, TheLineAppearsInTheViewActedFrom) {
@@ -257,7 +272,6 @@ TEST(Notifications, ArchiveNamesTheFolderAndOffersToOpenIt) {
     ASSERT_TRUE(waitUntil([&] { return !server.calls.isEmpty(); }));
     const QString folder = "DesktopArchive_" + QDate::currentDate().toString(u"yyyy-MM-dd");
     EXPECT_EQ(server.calls[0].summary, "Archived into " + folder);
-    // Without body-markup the name goes as it is.
     EXPECT_EQ(server.calls[0].body, "“report.pdf” (" + formatBytes(5) + ") went into the folder.");
     EXPECT_EQ(pairs(server.calls[0].actions), (QStringList{"undo=Undo", "open=Open Folder"}));
 
