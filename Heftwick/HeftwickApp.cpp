@@ -15,9 +15,8 @@
 #include <QMenu>
 #include <QTimer>
 
-AppDelegate::AppDelegate(QObject* parent)
-    : QObject(parent), m_criticalWatcher(new CriticalWatcher(m_engine, this)) {
-    connect(m_criticalWatcher, &CriticalWatcher::crossedIntoCritical, this,
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {
+    connect(new CriticalWatcher(m_engine, this), &CriticalWatcher::crossedIntoCritical, this,
             &AppDelegate::announceCritical);
 }
 

@@ -6,7 +6,6 @@
 #include <QSystemTrayIcon>
 #include <memory>
 
-class CriticalWatcher;
 class MainWindowView;
 class PanelWindow;
 class QMenu;
@@ -60,7 +59,6 @@ private:
     void announceCritical(qint64 totalBytes);
 
     LoadEngine m_engine;
-    CriticalWatcher* m_criticalWatcher;
     QSystemTrayIcon* m_statusItem = nullptr;
     std::unique_ptr<PanelWindow> m_popover;
     std::unique_ptr<QMenu> m_statusMenu;
