@@ -5,6 +5,7 @@
 #include "shell/ByteFormat.h"
 #include "shell/CriticalWatcher.h"
 #include "shell/DesktopNotifier.h"
+#include "shell/RemedyReport.h"
 #include "tabs/CleanupTab.h"
 #include "tabs/DashboardTab.h"
 
@@ -320,6 +321,16 @@ TEST(Notifications, CriticalOnceAPerCrossingAndNeverAtStart) {
     QObject::connect(&delegate, &AppDelegate::mainWindowRequested, [&] { ++requested; });
     server.invoke(server.calls[1].id, "default");
     EXPECT_TRUE(waitUntil([&] { return requested == 1; }));
+}
+
+// A long name keeps both of its ends, so a name and its extension stay readable.
+TEST(Notifications, LongNamesAreCutInTheMiddle) {
+    const QByteArray name = "Start" + QByteArray(100, 'x') + "\xff.mov";
+    const QString shown = RemedyReport::displayName("/d/" + name);
+    EXPECT_EQ(shown.size(), RemedyReport::maxNameLength);
+    EXPECT_TRUE(shown.startsWith("Startxxx")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(u"xxx\uFFFD.mov")) << shown.toStdString();
+    EXPECT_EQ(shown.count(u'…'), 1);
 }
 
 #include "NotificationTest.moc"
