@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
@@ -38,6 +39,14 @@ DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {
                 SLOT(actionInvoked(uint, QString)));
     bus.connect(service, path, interfaceName, QStringLiteral("NotificationClosed"), this,
                 SLOT(notificationClosed(uint, uint)));
+    // A server that starts, stops or is replaced may offer other capabilities,
+    // and the ids it gave are no longer its own.
+    auto* owner =
+        new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+        m_capabilities.reset();
+        m_actions.clear();
+    });
 }
 
 void DesktopNotifier::send(Notification notification, Shown shown, Unshown unshown) {
