@@ -131,15 +131,16 @@ private:
 };
 
 TEST_F(LentKeys, AKilledTypistsKeysAreEmptiedByTheNextTypistOrTap) {
-    // While typing, in the pause between characters, and while the last lent
-    // characters are held for the application to read.
+    // Right after the first loan, in the middle of the text (about 125 ms of
+    // typing), and while the last lent characters are held for the
+    // application to read.
     enum class Then { typeText, startTaps };
     const std::vector<std::pair<std::chrono::milliseconds, Then>> moments{
-        {0ms, Then::typeText}, {30ms, Then::startTaps}, {120ms, Then::typeText}};
+        {0ms, Then::typeText}, {50ms, Then::startTaps}, {170ms, Then::typeText}};
     for (const auto& [delay, then] : moments) {
         SCOPED_TRACE(delay.count());
         QProcess typist;
-        ASSERT_NO_FATAL_FAILURE(startTypist(typist, offKeyboard + offKeyboard));
+        ASSERT_NO_FATAL_FAILURE(startTypist(typist, offKeyboard.repeated(3)));
         std::this_thread::sleep_for(delay);
         typist.kill();
         typist.waitForFinished();
@@ -156,6 +157,25 @@ TEST_F(LentKeys, AKilledTypistsKeysAreEmptiedByTheNextTypistOrTap) {
         EXPECT_EQ(keymap().toStdString(), m_before.toStdString());
         EXPECT_TRUE(record().empty());
     }
+}
+
+// A keymap loaded after the typist died gave its key a meaning: that stays,
+// and only the loan is struck off.
+TEST_F(LentKeys, AKeyRemappedSinceItsTypistDiedIsLeftAlone) {
+    QProcess typist;
+    ASSERT_NO_FATAL_FAILURE(startTypist(typist, offKeyboard.left(1) + QString(30, 'a')));
+    typist.kill();
+    typist.waitForFinished();
+    const QList<quint32> changed = changedKeys();
+    ASSERT_EQ(changed.size(), 1);
+    const QByteArray key = QByteArray::number(changed.front());
+    QProcess::execute("xmodmap", {"-e", "keycode " + key + " = sterling"});
+    const QByteArray remapped = keyLine(changed.front());
+    ASSERT_TRUE(remapped.contains("sterling")) << remapped.toStdString();
+
+    EventTapManager::typeText("b");
+    EXPECT_EQ(keyLine(changed.front()), remapped);
+    EXPECT_TRUE(record().empty());
 }
 
 // A second typist needs a character that a live typist has lent a key: it
