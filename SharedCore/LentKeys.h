@@ -13,8 +13,10 @@
 //   process ended.
 // A recorded loan whose selection has no owner is orphaned: its typist died
 // before giving the key back. The next typist or tap to start, in any process,
-// gives it back first. The record is read and changed only while the server is
-// held still, so two processes typing at once never take each other's keys.
+// gives it back first: the key is emptied again if it still types nothing but
+// its lent character (a keymap loaded meanwhile is kept), and the loan is
+// struck off. Only keys that typed nothing at all are lent. The record is read and changed only
+// while the server is held still, so two processes typing at once never take each other's keys.
 
 #include "X11Connection.h"
 
