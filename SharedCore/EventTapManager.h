@@ -76,6 +76,17 @@ public:
     // the changed keymap only when it handles the key, so one that is busy for
     // longer gets nothing for such characters; in particular a window served
     // by the calling thread itself cannot get them (type from another thread).
+    //
+    // Lent keys are recorded on the X server, so processes of the family typing
+    // at once never take each other's keys, and a lent key is never taken for
+    // a character's own key. A process that is killed while typing cannot give
+    // its keys back: until the next typeText or start of a tap by any process
+    // of the family on the same display, those keys keep their characters.
+    // Meanwhile a physical key at such a position (on Xvfb and most PCs none;
+    // on a Japanese keyboard one of its extra keys) types the lent character,
+    // and fewer spare keys are left for other programs. That next call empties
+    // them first, and the keymap is again what it was before the killed call;
+    // a key that a keymap loaded in the meantime gave a meaning is left alone.
     static void typeText(const QString& text);
 
     // X11 has no prompt that grants trust, so this does nothing; it exists so

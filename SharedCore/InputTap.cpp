@@ -1,5 +1,6 @@
 #include "InputTap.h"
 
+#include "LentKeys.h"
 #include "VirtualKeyCodes.h"
 #include "X11Connection.h"
 
@@ -30,8 +31,12 @@ protected:
     // A thread without a Qt event loop (a plain std::thread) has nothing to
     // deliver events through, and gets no tap.
     explicit RawEventTap(quint32 rawEventMask) {
-        if (!QAbstractEventDispatcher::instance() || !m_x.canObserveAndSynthesize() ||
-            !selectRawEvents(rawEventMask))
+        if (!m_x.canObserveAndSynthesize())
+            return;
+        // Keys that a typist lent and did not live to give back are emptied
+        // before anything is reported (see LentKeys.h).
+        reclaimOrphanedKeys(m_x);
+        if (!QAbstractEventDispatcher::instance() || !selectRawEvents(rawEventMask))
             return;
         m_opcode = m_x.inputOpcode();
         m_notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_x.get()),

@@ -94,6 +94,9 @@ QByteArray encodeMotionStructure(qint16 x, qint16 y, qint16 z) {
     return structure;
 }
 
+// The IIO accelerometer hands on only samples that a report carries unclamped.
+static_assert(SysfsSensors::accelerationLimit * imuRawToG == 2147483648.0);
+
 QByteArray encodeImuReport(const MotionSensor::MotionData& sample) {
     QByteArray report(imuReportLength, '\0');
     const auto put = [&](double g, qsizetype offset) {

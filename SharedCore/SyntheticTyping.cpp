@@ -1,5 +1,6 @@
 #include "SyntheticTyping.h"
 
+#include "LentKeys.h"
 #include "X11Connection.h"
 
 #include <QList>
@@ -8,7 +9,6 @@
 #include <chrono>
 #include <optional>
 #include <thread>
-#include <vector>
 #include <xcb/xtest.h>
 
 namespace SyntheticTyping {
@@ -30,78 +30,13 @@ struct Stroke {
     bool shift;
 };
 
-// The keys that carry no symbol at all in the core keyboard mapping. Characters
-// the keymap lacks are typed by lending such a key the character for a moment;
-// finish() (or the destructor) gives every lent key its empty mapping back, so
-// the user's keymap is what it was before.
-class SpareKeys {
-public:
-    explicit SpareKeys(const XConnection& x) : m_x(x) {
-        const xcb_setup_t* setup = xcb_get_setup(x.get());
-        const int count = setup->max_keycode - setup->min_keycode + 1;
-        const auto mapping = owned(xcb_get_keyboard_mapping_reply(
-            x.get(), xcb_get_keyboard_mapping(x.get(), setup->min_keycode, quint8(count)),
-            nullptr));
-        if (!mapping || mapping->keysyms_per_keycode == 0)
-            return;
-        m_symbolsPerKey = mapping->keysyms_per_keycode;
-        const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(mapping.get());
-        for (int key = 0; key < count; ++key) {
-            const xcb_keysym_t* first = symbols + key * m_symbolsPerKey;
-            if (std::all_of(first, first + m_symbolsPerKey, [](xcb_keysym_t s) { return s == 0; }))
-                m_spare.push_back(xcb_keycode_t(setup->min_keycode + key));
-        }
-    }
-    ~SpareKeys() { finish(); }
-    SpareKeys(const SpareKeys&) = delete;
-    SpareKeys& operator=(const SpareKeys&) = delete;
-
-    // A key that types symbol on every level; absent when there is no spare key.
-    std::optional<xcb_keycode_t> lend(xkb_keysym_t symbol) {
-        const auto lent =
-            std::ranges::find(m_lent, symbol, &std::pair<xkb_keysym_t, xcb_keycode_t>::first);
-        if (lent != m_lent.end())
-            return lent->second;
-        if (m_spare.empty())
-            return std::nullopt;
-        if (m_lent.size() == m_spare.size())
-            finish();
-        const xcb_keycode_t key = m_spare[m_lent.size()];
-        map(key, symbol);
-        m_lent.emplace_back(symbol, key);
-        return key;
-    }
-
-    // Lets the last borrowed characters arrive, then empties every lent key.
-    void finish() {
-        if (m_lent.empty())
-            return;
-        std::this_thread::sleep_for(settleTime);
-        for (const auto& [symbol, key] : m_lent)
-            map(key, 0);
-        m_lent.clear();
-        m_x.sync();
-    }
-
-private:
-    void map(xcb_keycode_t key, xkb_keysym_t symbol) {
-        std::vector<xcb_keysym_t> symbols(m_symbolsPerKey, 0);
-        if (symbol != 0)
-            std::fill_n(symbols.begin(), std::min<int>(2, m_symbolsPerKey), symbol);
-        xcb_change_keyboard_mapping(m_x.get(), 1, key, m_symbolsPerKey, symbols.data());
-    }
-
-    const XConnection& m_x;
-    quint8 m_symbolsPerKey = 0;
-    std::vector<xcb_keycode_t> m_spare;
-    std::vector<std::pair<xkb_keysym_t, xcb_keycode_t>> m_lent;
-};
-
 // Presses keys through XTest for one call of type().
 class Typist {
 public:
+    // The keymap is read at the moment the record of lent keys is, so a key
+    // another typist lent is never taken for a character's own key.
     explicit Typist(const XConnection& x)
-        : m_x(x), m_keyboard(x.get()), m_spares(x),
+        : m_x(x), m_lender(x), m_keyboard(m_lender.survey([&] { return XkbKeyboard(x.get()); })),
           m_shiftKey(m_keyboard.ok() ? findKey(m_keyboard.state(), XKB_KEY_Shift_L)
                                      : std::nullopt) {
         if (m_keyboard.ok())
@@ -119,7 +54,14 @@ public:
         std::this_thread::sleep_for(characterGap);
     }
 
-    void finish() { m_spares.finish(); }
+    // Lets the last borrowed characters arrive, then empties every lent key,
+    // so the user's keymap is what it was before.
+    void finish() {
+        if (!m_lender.holdsAny())
+            return;
+        std::this_thread::sleep_for(settleTime);
+        m_lender.giveBackAll();
+    }
 
 private:
     static xkb_keysym_t symbolFor(char32_t codePoint) {
@@ -137,9 +79,20 @@ private:
             return;
         if (const std::optional<Stroke> stroke = strokeFor(symbol)) {
             press(*stroke);
-        } else if (const std::optional<xcb_keycode_t> key = m_spares.lend(symbol)) {
+        } else if (const std::optional<xcb_keycode_t> key = lend(symbol)) {
             press({*key, false});
         }
+    }
+
+    // A spare key that types symbol; when this call holds every spare key
+    // that is not lent elsewhere, it gives them all back and starts again.
+    std::optional<xcb_keycode_t> lend(xkb_keysym_t symbol) {
+        if (const std::optional<xcb_keycode_t> key = m_lender.lend(symbol))
+            return key;
+        if (!m_lender.holdsAny())
+            return std::nullopt;
+        finish();
+        return m_lender.lend(symbol);
     }
 
     std::optional<Stroke> strokeFor(xkb_keysym_t symbol) const {
@@ -158,7 +111,7 @@ private:
         xkb_keymap* keymap = m_keyboard.keymap();
         const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(keymap), 255);
         for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap); key <= last; ++key) {
-            if (xkb_state_key_get_one_sym(state, key) == symbol)
+            if (!m_lender.wasLent(key) && xkb_state_key_get_one_sym(state, key) == symbol)
                 return xcb_keycode_t(key);
         }
         return std::nullopt;
@@ -200,8 +153,8 @@ private:
     };
 
     const XConnection& m_x;
+    KeyLender m_lender;
     XkbKeyboard m_keyboard;
-    SpareKeys m_spares;
     std::optional<xcb_keycode_t> m_shiftKey;
     std::unique_ptr<xkb_state, FreeState> m_shifted;
 };

@@ -33,13 +33,19 @@ std::optional<qint64> parseInteger(const QByteArray& text) {
     return ok ? std::optional(value) : std::nullopt;
 }
 
+// Arithmetic on two finite numbers may still overflow to ±infinity, or give
+// NaN (infinity times 0): such a result is no reading.
+std::optional<double> finite(double value) {
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
 std::optional<double> readNumber(const QString& path) {
     const auto text = readFile(path);
     if (!text)
         return std::nullopt;
     bool ok = false;
     const double value = text->toDouble(&ok);
-    return ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
+    return ok ? finite(value) : std::nullopt;
 }
 
 // applesmc's tuples, such as "(12,-3,250)": exactly count integers.
@@ -78,7 +84,7 @@ std::optional<IioChannel> findIioChannel(const QString& directory, const QString
 
 std::optional<double> readIioChannel(const IioChannel& channel) {
     const auto raw = readNumber(channel.rawPath);
-    return raw ? std::optional((*raw + channel.offset) * channel.scale) : std::nullopt;
+    return raw ? finite((*raw + channel.offset) * channel.scale) : std::nullopt;
 }
 
 std::optional<double> readIioChannel(const QString& directory, const QString& channel,
@@ -109,10 +115,11 @@ QStringList iioDevices() {
     return devices(QStringLiteral("/bus/iio/devices"), QStringLiteral("iio:device"));
 }
 
-// Lux as a light count: negative or too large for the count is not a reading.
+// Lux as a light count: negative, too large for the count or not a number is
+// not a reading.
 std::optional<quint64> luxCount(std::optional<double> lux) {
     constexpr double limit = 18446744073709551616.0; // 2^64
-    if (!lux || *lux < 0 || *lux >= limit)
+    if (!lux || !(*lux >= 0 && *lux < limit))
         return std::nullopt;
     return static_cast<quint64>(*lux);
 }
@@ -198,6 +205,8 @@ std::optional<std::array<double, 3>> readIioAcceleration(const IioAccelerometer&
         if (!value)
             return std::nullopt;
         axes[i] = *value / standardGravity;
+        if (!(std::abs(axes[i]) < accelerationLimit))
+            return std::nullopt;
     }
     return axes;
 }
@@ -207,7 +216,8 @@ std::optional<double> readHingeAngle() {
         // IIO angles are in radians; channel 0 is the hinge.
         if (const auto radians =
                 readIioChannel(directory, QStringLiteral("in_angl0"), QStringLiteral("in_angl")))
-            return *radians * 180.0 / std::numbers::pi;
+            if (const auto degrees = finite(*radians * 180.0 / std::numbers::pi))
+                return degrees;
     }
     return std::nullopt;
 }

@@ -11,6 +11,7 @@
 // it. Sources are searched applesmc first, then the IIO devices by number; the
 // first device whose files all read as numbers wins. A device with a file
 // missing, unreadable or holding anything but a number counts as absent.
+// A value whose arithmetic overflows or is not a number is no reading either.
 // Reads may come from any thread.
 namespace SysfsSensors {
 
@@ -41,9 +42,12 @@ struct IioChannel {
     double offset = 0;
 };
 using IioAccelerometer = std::array<IioChannel, 3>;
+// The largest acceleration in g the family's samples carry (the vendor
+// accelerometer's report holds 1/65536 g in 32 bits); beyond it is no reading.
+constexpr double accelerationLimit = 32768.0;
 // The x, y and z channels of the first IIO accelerometer.
 std::optional<IioAccelerometer> findIioAccelerometer();
-// The accelerometer's three axes in g.
+// The accelerometer's three axes in g, each less than accelerationLimit in size.
 std::optional<std::array<double, 3>> readIioAcceleration(const IioAccelerometer& accelerometer);
 
 // The hinge angle in degrees of the first IIO device that has one.

@@ -25,6 +25,8 @@ packages=(
   # tests and benchmarks (GoogleTest's CMake package also names the gmock library)
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
+  # xmodmap: the keymap as a peer prints it, before and after synthetic typing
+  x11-xserver-utils
   at-spi2-core python3-pyatspi trayer
   # install and package checks: the desktop entry and metainfo validators,
   # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian

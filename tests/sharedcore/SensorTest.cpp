@@ -275,6 +275,78 @@ TEST_F(SysfsTree, HalfPresentAccelerometersAreMissing) {
     EXPECT_FALSE(motion.open());
 }
 
+// IIO values whose files each hold a finite number but whose (raw + offset) ×
+// scale is infinite or not a number.
+struct HostileChannel {
+    QByteArray raw;
+    QByteArray offset;
+    QByteArray scale;
+};
+const std::vector<HostileChannel> hostileChannels{
+    {"1e308", "0", "1e308"},                                         // +inf
+    {"-1e308", "0", "1e308"},                                        // -inf
+    {"1e308", "1e308", "1"},                                         // the sum overflows
+    {"-1.7976931348623157e308", "-1.7976931348623157e308", "0.5"},   // the sum underflows
+    {"1e308", "1e308", "0"},                                         // inf × 0 = NaN
+    {"1.7976931348623157e308", "1.7976931348623157e308", "-1e-300"}, // -inf
+};
+
+std::string describe(const HostileChannel& c) {
+    return (c.raw + " " + c.offset + " " + c.scale).toStdString();
+}
+
+TEST_F(SysfsTree, HostileLightArithmeticIsNoReading) {
+    for (const HostileChannel& channel : hostileChannels) {
+        put(iio + "in_illuminance_raw", "200\n");
+        put(iio + "in_illuminance_offset", "0\n");
+        put(iio + "in_illuminance_scale", "1\n");
+        AmbientLightSensor open;
+        ASSERT_TRUE(open.open());
+        put(iio + "in_illuminance_raw", channel.raw);
+        put(iio + "in_illuminance_offset", channel.offset);
+        put(iio + "in_illuminance_scale", channel.scale);
+        EXPECT_EQ(open.readRaw(), 0u) << describe(channel);
+        AmbientLightSensor fresh;
+        EXPECT_FALSE(fresh.open()) << describe(channel);
+        EXPECT_EQ(printed(), lightMissing);
+    }
+}
+
+TEST_F(SysfsTree, HostileAccelerometerArithmeticIsNoReading) {
+    std::vector<HostileChannel> channels = hostileChannels;
+    channels.push_back({"3.3e5", "0", "1"}); // about 33,650 g: more than a sample carries
+    channels.push_back({"-3.3e5", "0", "1"});
+    for (const HostileChannel& channel : channels) {
+        QDir(m_root.path()).removeRecursively();
+        putAccelerometer(iio, "10", "0", "0");
+        MotionSensor motion;
+        ASSERT_TRUE(motion.open());
+        ASSERT_TRUE(waitUntil([&] { return motion.read().x == 1.0; }));
+        put(iio + "in_accel_x_raw", channel.raw);
+        put(iio + "in_accel_offset", channel.offset);
+        put(iio + "in_accel_scale", channel.scale);
+        waitUntil([] { return false; }, 60); // a dozen report periods
+        EXPECT_EQ(motion.read(), (MotionData{1.0, 0.0, 0.0})) << describe(channel);
+        MotionSensor fresh;
+        EXPECT_FALSE(fresh.open()) << describe(channel);
+        printed();
+    }
+}
+
+TEST_F(SysfsTree, HostileHingeArithmeticIsNoReading) {
+    std::vector<HostileChannel> channels = hostileChannels;
+    channels.push_back({"1e307", "0", "1"}); // finite radians, infinite degrees
+    const QString hinge = QStringLiteral("bus/iio/devices/iio:device3/");
+    LidAngleSensor lid;
+    for (const HostileChannel& channel : channels) {
+        put(hinge + "in_angl0_raw", channel.raw);
+        put(hinge + "in_angl_offset", channel.offset);
+        put(hinge + "in_angl_scale", channel.scale);
+        EXPECT_EQ(lid.readDirect(), std::nullopt) << describe(channel);
+        EXPECT_EQ(lid.read(), 90.0) << describe(channel);
+    }
+}
+
 // Samples are published on the event loop while another thread reads them:
 // every sample read is one whole published sample, and they come in order.
 TEST_F(SysfsTree, MotionSamplesReadFromAnotherThreadAreWhole) {

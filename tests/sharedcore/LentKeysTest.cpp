@@ -1,0 +1,214 @@
+#include "SharedCore/EventTapManager.h"
+#include "SharedCore/VirtualKeyCodes.h"
+#include "SharedCore/X11Connection.h"
+#include "TestEnvironment.h"
+
+#include <QProcess>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+// Typists in other processes, killed or stopped in the middle of a word, on an
+// X server of the test's own that never resets (as a desktop session's server
+// does not): what they lent stays lent until a later call gives it back.
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Four characters the test server's keymap lacks.
+const QString offKeyboard = QString::fromUtf8("€ü→✓");
+
+// Xvfb on a free display, started with -noreset, named by DISPLAY for the life
+// of the object; only the server started here is stopped.
+class PrivateXServer {
+public:
+    PrivateXServer() : m_savedDisplay(qgetenv("DISPLAY")) {
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return;
+        const std::string fd = std::to_string(pipe[1]);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-noreset",   "-nolisten",
+                              "tcp",  "-screen",    "0",        "320x240x24", nullptr};
+        if (::posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
+            0)
+            m_pid = 0;
+        ::close(pipe[1]);
+        char number[16] = {};
+        for (std::size_t at = 0; at + 1 < sizeof number; ++at) {
+            if (::read(pipe[0], number + at, 1) != 1 || number[at] == '\n')
+                break;
+        }
+        ::close(pipe[0]);
+        m_display = ":" + QByteArray(number).trimmed();
+        qputenv("DISPLAY", m_display);
+    }
+    ~PrivateXServer() {
+        qputenv("DISPLAY", m_savedDisplay);
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    bool running() const { return m_pid > 0 && m_display.size() > 1; }
+
+private:
+    QByteArray m_savedDisplay;
+    QByteArray m_display;
+    pid_t m_pid = 0;
+};
+
+class LentKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.running());
+        m_before = keymap();
+        ASSERT_FALSE(m_before.isEmpty()) << "xmodmap (x11-xserver-utils) is needed";
+    }
+
+    // The core keymap as xmodmap prints it.
+    static QByteArray keymap() {
+        QProcess xmodmap;
+        xmodmap.start("xmodmap", {"-pke"});
+        xmodmap.waitForFinished();
+        return xmodmap.readAllStandardOutput();
+    }
+
+    // The loans on record on the server: keycode, keysym, keycode, keysym...
+    static std::vector<quint32> record() {
+        const XConnection x;
+        const QByteArray name = "_PILEWATCH_FAMILY_LENT_KEYS";
+        const auto atom = owned(xcb_intern_atom_reply(
+            x.get(), xcb_intern_atom(x.get(), 0, quint16(name.size()), name.constData()), nullptr));
+        const auto reply = owned(xcb_get_property_reply(
+            x.get(), xcb_get_property(x.get(), 0, x.root(), atom->atom, XCB_ATOM_CARDINAL, 0, 1024),
+            nullptr));
+        if (!reply)
+            return {};
+        const auto* values = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+        return {values, values + xcb_get_property_value_length(reply.get()) / 4};
+    }
+
+    // The keys whose mapping differs from the one at the start.
+    QList<quint32> changedKeys() const {
+        const QList<QByteArray> before = m_before.split('\n');
+        QList<quint32> keys;
+        for (const QByteArray& line : keymap().split('\n')) {
+            if (!before.contains(line))
+                keys.append(line.split('=').first().mid(8).trimmed().toUInt());
+        }
+        return keys;
+    }
+
+    // Starts a typist in a process of its own and waits until it has lent a key.
+    void startTypist(QProcess& typist, const QString& text) const {
+        typist.start(TYPIST_PROBE, {text});
+        ASSERT_TRUE(typist.waitForStarted());
+        ASSERT_TRUE(waitUntil([&] { return !changedKeys().empty(); })) << "no key was lent";
+        ASSERT_GT(typist.processId(), 0) << "the typist finished already";
+    }
+
+    // The line of one key in xmodmap's listing.
+    static QByteArray keyLine(quint32 key) {
+        const QByteArray head = QByteArray("keycode ") + QByteArray::number(key).rightJustified(3);
+        for (const QByteArray& line : keymap().split('\n')) {
+            if (line.startsWith(head + " ="))
+                return line;
+        }
+        return {};
+    }
+
+    QByteArray m_before;
+
+private:
+    PrivateXServer m_server;
+};
+
+TEST_F(LentKeys, AKilledTypistsKeysAreEmptiedByTheNextTypistOrTap) {
+    // Right after the first loan, in the middle of the text (about 125 ms of
+    // typing), and while the last lent characters are held for the
+    // application to read.
+    enum class Then { typeText, startTaps };
+    const std::vector<std::pair<std::chrono::milliseconds, Then>> moments{
+        {0ms, Then::typeText}, {50ms, Then::startTaps}, {170ms, Then::typeText}};
+    for (const auto& [delay, then] : moments) {
+        SCOPED_TRACE(delay.count());
+        QProcess typist;
+        ASSERT_NO_FATAL_FAILURE(startTypist(typist, offKeyboard.repeated(3)));
+        std::this_thread::sleep_for(delay);
+        typist.kill();
+        typist.waitForFinished();
+        ASSERT_FALSE(changedKeys().empty()) << "the typist finished before it was killed";
+
+        if (then == Then::typeText) {
+            QProcess next;
+            next.start(TYPIST_PROBE, {"a"});
+            ASSERT_TRUE(next.waitForFinished());
+        } else {
+            EventTapManager taps;
+            ASSERT_TRUE(taps.startMouseTracking([](QPointF) {}));
+        }
+        EXPECT_EQ(keymap().toStdString(), m_before.toStdString());
+        EXPECT_TRUE(record().empty());
+    }
+}
+
+// A keymap loaded after the typist died gave its key a meaning: that stays,
+// and only the loan is struck off.
+TEST_F(LentKeys, AKeyRemappedSinceItsTypistDiedIsLeftAlone) {
+    QProcess typist;
+    ASSERT_NO_FATAL_FAILURE(startTypist(typist, offKeyboard.left(1) + QString(30, 'a')));
+    typist.kill();
+    typist.waitForFinished();
+    const QList<quint32> changed = changedKeys();
+    ASSERT_EQ(changed.size(), 1);
+    const QByteArray key = QByteArray::number(changed.front());
+    QProcess::execute("xmodmap", {"-e", "keycode " + key + " = sterling"});
+    const QByteArray remapped = keyLine(changed.front());
+    ASSERT_TRUE(remapped.contains("sterling")) << remapped.toStdString();
+
+    EventTapManager::typeText("b");
+    EXPECT_EQ(keyLine(changed.front()), remapped);
+    EXPECT_TRUE(record().empty());
+}
+
+// A second typist needs a character that a live typist has lent a key: it
+// takes neither that key nor any other key held, and the first typist still
+// gives its key back.
+TEST_F(LentKeys, ALiveTypistsKeyIsNeitherTakenForItsCharacterNorLentAgain) {
+    QProcess first;
+    ASSERT_NO_FATAL_FAILURE(startTypist(first, offKeyboard.left(1) + QString(30, 'a')));
+    ::kill(first.processId(), SIGSTOP); // after its one loan, before giving it back
+    const QList<quint32> changed = changedKeys();
+    ASSERT_EQ(changed.size(), 1);
+    const quint32 held = changed.front();
+    const QByteArray heldLine = keyLine(held);
+    ASSERT_TRUE(heldLine.contains("EuroSign")) << heldLine.toStdString();
+    const std::vector<quint32> heldRecord = record();
+
+    EventTapManager taps;
+    QList<quint16> pressed;
+    ASSERT_TRUE(taps.startKeyTracking(
+        [&](const QString&, quint16 keyCode, bool) { pressed.append(keyCode); }));
+    std::thread second([] { EventTapManager::typeText(QString::fromUtf8("€ü")); });
+    EXPECT_TRUE(waitUntil([&] { return pressed.size() >= 2; }));
+    second.join();
+    taps.stopAll();
+    EXPECT_FALSE(pressed.contains(VirtualKeyCodes::fromEvdev(held - 8)));
+    EXPECT_EQ(keyLine(held), heldLine);
+    EXPECT_EQ(record(), heldRecord);
+
+    ::kill(first.processId(), SIGCONT);
+    ASSERT_TRUE(first.waitForFinished());
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(keymap().toStdString(), m_before.toStdString());
+    EXPECT_TRUE(record().empty());
+}
+
+} // namespace
