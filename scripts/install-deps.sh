@@ -15,6 +15,9 @@ packages=(
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # the application icon's PNG sizes, rendered from its SVG at build time
   librsvg2-bin
+  # the icons as GTK panels and GNOME Shell load them: GdkPixbuf's SVG loader
+  # and its Python bindings
+  librsvg2-common python3-gi gir1.2-gdkpixbuf-2.0
   # shared core: keychain and records
   libsecret-1-dev libsqlite3-dev
   # shared core: input taps and synthetic typing over X11 (XInput 2, XTest, XKB)
@@ -23,6 +26,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
   at-spi2-core python3-pyatspi trayer
+  # real tray hosts on X11 and their drivers: XFCE's panel (StatusNotifierItem
+  # and XEmbed) with its window manager and settings store, screenshots,
+  # pointer and keyboard input, window properties
+  xfce4-panel xfwm4 xfconf imagemagick xdotool x11-utils
   # install and package checks: the desktop entry and metainfo validators,
   # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian
   desktop-file-utils appstream dpkg-dev lintian
