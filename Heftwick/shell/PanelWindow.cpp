@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -31,24 +33,62 @@ PanelWindow::PanelWindow(QWidget* content) : QWidget(nullptr, Qt::Popup | Qt::Fr
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &PanelWindow::applicationStateChanged);
 }
 
-QRect PanelWindow::placement(const QRect& anchor, const QRect& area) {
+Qt::Edge PanelWindow::barEdge(const QRect& bar, const QRect& screen, const QRect& area) {
+    if (bar.bottom() < area.top())
+        return Qt::TopEdge;
+    if (bar.top() > area.bottom())
+        return Qt::BottomEdge;
+    if (bar.right() < area.left())
+        return Qt::LeftEdge;
+    if (bar.left() > area.right())
+        return Qt::RightEdge;
+    const std::pair<int, Qt::Edge> distances[] = {
+        {bar.top() - screen.top(), Qt::TopEdge},
+        {screen.bottom() - bar.bottom(), Qt::BottomEdge},
+        {bar.left() - screen.left(), Qt::LeftEdge},
+        {screen.right() - bar.right(), Qt::RightEdge}};
+    const auto* candidates = std::begin(distances);
+    const auto* end = std::end(distances);
+    if (bar.width() > bar.height())
+        end = candidates + 2;
+    else if (bar.height() > bar.width())
+        candidates += 2;
+    return std::min_element(candidates, end)->second;
+}
+
+QRect PanelWindow::placement(const QRect& anchor, const QRect& bar, const QRect& screen,
+                             const QRect& area) {
+    const QRect along = bar.isValid() ? bar : anchor;
     QRect panel(QPoint(), panelSize);
-    panel.moveTop(anchor.bottom() + 1 + anchorGap);
-    if (panel.bottom() > area.bottom())
-        panel.moveBottom(anchor.top() - 1 - anchorGap);
-    panel.moveLeft(anchor.left() + (anchor.width() - panel.width()) / 2);
+    panel.moveCenter(anchor.center());
+    switch (barEdge(along, screen, area)) {
+    case Qt::TopEdge:
+        panel.moveTop(along.bottom() + 1 + anchorGap);
+        break;
+    case Qt::BottomEdge:
+        panel.moveBottom(along.top() - 1 - anchorGap);
+        break;
+    case Qt::LeftEdge:
+        panel.moveLeft(along.right() + 1 + anchorGap);
+        break;
+    case Qt::RightEdge:
+        panel.moveRight(along.left() - 1 - anchorGap);
+        break;
+    }
     panel.moveLeft(clampInto(panel.left(), panel.width(), area.left(), area.right() + 1));
     panel.moveTop(clampInto(panel.top(), panel.height(), area.top(), area.bottom() + 1));
     return panel;
 }
 
-void PanelWindow::popUp(const QRect& anchor) {
+void PanelWindow::popUp(const QRect& anchor, const QRect& bar) {
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    setGeometry(placement(anchor, screen->availableGeometry()));
+    setGeometry(placement(anchor, bar, screen->geometry(), screen->availableGeometry()));
     show();
     raise();
     activateWindow();
@@ -58,11 +98,20 @@ void PanelWindow::popUp(const QRect& anchor) {
         setFocus(Qt::PopupFocusReason);
 }
 
-void PanelWindow::toggle(const QRect& anchor) {
+void PanelWindow::toggle(const QRect& anchor, const QRect& bar) {
     if (isVisible())
         close();
     else if (!justClosedByOutsideClick())
-        popUp(anchor);
+        popUp(anchor, bar);
+}
+
+// A click on a window of another client that Qt's pointer grab does not see
+// (a Wayland window beside an XWayland popup) still takes the focus away.
+void PanelWindow::applicationStateChanged(Qt::ApplicationState state) {
+    if (state != Qt::ApplicationActive && isVisible()) {
+        m_sinceClosed.start();
+        close();
+    }
 }
 
 bool PanelWindow::justClosedByOutsideClick() const {
