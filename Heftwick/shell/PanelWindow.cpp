@@ -46,16 +46,15 @@ Qt::Edge PanelWindow::barEdge(const QRect& bar, const QRect& screen, const QRect
         return Qt::LeftEdge;
     if (bar.left() > area.right())
         return Qt::RightEdge;
-    const std::pair<int, Qt::Edge> distances[] = {
-        {bar.top() - screen.top(), Qt::TopEdge},
-        {screen.bottom() - bar.bottom(), Qt::BottomEdge},
-        {bar.left() - screen.left(), Qt::LeftEdge},
-        {screen.right() - bar.right(), Qt::RightEdge}};
+    const std::pair<int, Qt::Edge> distances[] = {{bar.top() - screen.top(), Qt::TopEdge},
+                                                  {screen.bottom() - bar.bottom(), Qt::BottomEdge},
+                                                  {bar.left() - screen.left(), Qt::LeftEdge},
+                                                  {screen.right() - bar.right(), Qt::RightEdge}};
     const auto* candidates = std::begin(distances);
     const auto* end = std::end(distances);
-    if (bar.width() > bar.height())
+    if (bar.width() >= 2 * bar.height())
         end = candidates + 2;
-    else if (bar.height() > bar.width())
+    else if (bar.height() >= 2 * bar.width())
         candidates += 2;
     return std::min_element(candidates, end)->second;
 }

@@ -22,7 +22,7 @@ public:
 
     // Which side of the screen the bar lies along: the side of the work area
     // it lies beyond (its strut), else the screen edge nearest to it along
-    // its length (any edge for a square one).
+    // its length (any edge for a roughly square one, such as an icon).
     static Qt::Edge barEdge(const QRect& bar, const QRect& screen, const QRect& area);
     // Where the panel goes for an anchor (the tray icon, or the point the
     // tray host reports) on a bar (empty when unknown: the anchor stands in
