@@ -12,11 +12,9 @@
 
 namespace {
 
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
-template <typename Reply>
-ReplyPtr<Reply> owned(Reply* reply) {
+template <typename Reply> ReplyPtr<Reply> owned(Reply* reply) {
     return ReplyPtr<Reply>(reply, &std::free);
 }
 
@@ -32,16 +30,32 @@ struct Candidate {
     xcb_window_t window;
     xcb_get_window_attributes_cookie_t attributes;
     xcb_get_geometry_cookie_t geometry;
-    xcb_get_property_cookie_t type;
 };
 
-bool isDock(xcb_connection_t* connection, xcb_get_property_cookie_t cookie, xcb_atom_t dock) {
-    const auto reply = owned(xcb_get_property_reply(connection, cookie, nullptr));
+bool hasDockType(xcb_connection_t* connection, xcb_window_t window) {
+    const xcb_atom_t windowType = X11Desktop::internAtom("_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t dock = X11Desktop::internAtom("_NET_WM_WINDOW_TYPE_DOCK");
+    const auto reply = owned(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, windowType, XCB_ATOM_ATOM, 0, 32),
+        nullptr));
     if (!reply || reply->format != 32)
         return false;
     const auto* types = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
     const int count = xcb_get_property_value_length(reply.get()) / 4;
     return std::find(types, types + count, dock) != types + count;
+}
+
+// A dock itself, or a window manager's frame around one.
+bool isDockOrFramesOne(xcb_connection_t* connection, xcb_window_t window) {
+    if (hasDockType(connection, window))
+        return true;
+    const auto tree =
+        owned(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+    if (!tree)
+        return false;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    return std::any_of(children, children + xcb_query_tree_children_length(tree.get()),
+                       [&](xcb_window_t child) { return hasDockType(connection, child); });
 }
 
 // Scales a span of X pixels to Qt's coordinates around the screen's origin.
@@ -111,42 +125,40 @@ QPoint toNative(const QPoint& position) {
     return {scaled(position.x(), origin.x(), factor), scaled(position.y(), origin.y(), factor)};
 }
 
-// Docks are top-level windows that window managers leave unframed; the
-// topmost one that holds the position wins.
+// The topmost top-level window that shows at the position, when it is a
+// dock or frames one.
 QRect dockAt(const QPoint& position) {
     xcb_connection_t* x11 = connection();
     if (!x11)
         return {};
-    const xcb_atom_t windowType = internAtom("_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t dock = internAtom("_NET_WM_WINDOW_TYPE_DOCK");
-    const auto tree = owned(xcb_query_tree_reply(x11, xcb_query_tree(x11, rootWindow(x11)), nullptr));
+    const auto tree =
+        owned(xcb_query_tree_reply(x11, xcb_query_tree(x11, rootWindow(x11)), nullptr));
     if (!tree)
         return {};
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     std::vector<Candidate> candidates;
     for (int i = xcb_query_tree_children_length(tree.get()) - 1; i >= 0; --i)
         candidates.push_back({children[i], xcb_get_window_attributes(x11, children[i]),
-                              xcb_get_geometry(x11, children[i]),
-                              xcb_get_property(x11, 0, children[i], windowType, XCB_ATOM_ATOM, 0,
-                                               32)});
+                              xcb_get_geometry(x11, children[i])});
     const QPoint native = toNative(position);
-    QRect found;
+    xcb_window_t shown = XCB_WINDOW_NONE;
+    QRect shownGeometry;
     for (const Candidate& candidate : candidates) {
         const auto attributes =
             owned(xcb_get_window_attributes_reply(x11, candidate.attributes, nullptr));
         const auto geometry = owned(xcb_get_geometry_reply(x11, candidate.geometry, nullptr));
-        const bool holds = attributes && geometry && found.isNull() &&
-                           attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-                           QRect(geometry->x, geometry->y, geometry->width, geometry->height)
-                               .contains(native);
-        if (!holds)
-            xcb_discard_reply(x11, candidate.type.sequence);
-        else if (isDock(x11, candidate.type, dock))
-            found = QRect(fromNative(QPoint(geometry->x, geometry->y)),
-                          fromNative(QPoint(geometry->x + geometry->width - 1,
-                                            geometry->y + geometry->height - 1)));
+        if (shown != XCB_WINDOW_NONE || !attributes || !geometry ||
+            attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        const QRect rect(geometry->x, geometry->y, geometry->width, geometry->height);
+        if (rect.contains(native)) {
+            shown = candidate.window;
+            shownGeometry = rect;
+        }
     }
-    return found;
+    if (shown == XCB_WINDOW_NONE || !isDockOrFramesOne(x11, shown))
+        return {};
+    return {fromNative(shownGeometry.topLeft()), fromNative(shownGeometry.bottomRight())};
 }
 
 } // namespace X11Desktop
