@@ -1,4 +1,5 @@
 #include "HeftwickApp.h"
+#include "Pixels.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "ShellTestSupport.h"
@@ -18,7 +19,6 @@
 #include <QSet>
 #include <QSplitter>
 #include <QTest>
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,27 +199,13 @@ TEST(PanelPlacement, OnTheBarsInnerSideBesideTheIconAndAlwaysInsideTheWorkArea) 
     EXPECT_EQ(PanelWindow::barEdge(QRect(100, 300, 10, 10), screen, screen), Qt::LeftEdge);
 }
 
-// The glyph's ink colours and their contrast with a bar, by the WCAG formula.
-double luminance(const QColor& color) {
-    const auto channel = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
-           0.0722 * channel(color.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // How many of the icon's opaque pixels stand out from the bar by 3:1 or more.
 int pixelsStandingOut(const QImage& icon, const QColor& bar) {
     int count = 0;
     for (int y = 0; y < icon.height(); ++y)
         for (int x = 0; x < icon.width(); ++x) {
             const QColor pixel = icon.pixelColor(x, y);
-            count += pixel.alpha() == 255 && contrast(pixel, bar) >= 3.0;
+            count += pixel.alpha() == 255 && contrastRatio(pixel, bar) >= 3.0;
         }
     return count;
 }

@@ -4,6 +4,7 @@
 // beside it, and every way of closing it. One panel session, moved from a
 // light top bar to a dark bottom one.
 #include "HeftwickApp.h"
+#include "Pixels.h"
 #include "ShellTestSupport.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
@@ -17,7 +18,6 @@
 #include <QDBusVariant>
 #include <QScreen>
 #include <QTest>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -25,20 +25,6 @@
 namespace {
 
 constexpr int barSize = 28;
-
-// WCAG 2 relative luminance and contrast ratio.
-double luminance(const QColor& color) {
-    const auto channel = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
-           0.0722 * channel(color.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 // The icon as the bar shows it: where its ink lies, and how it stands out.
 struct BarIcon {
@@ -65,14 +51,14 @@ BarIcon findIcon(const QRect& bar) {
                       })->first);
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
-            const double c = contrast(shot.pixelColor(x, y), icon.bar);
+            const double c = contrastRatio(shot.pixelColor(x, y), icon.bar);
             if (c < 3.0)
                 continue;
             icon.bounds |= QRect(end.x() + x, end.y() + y, 1, 1);
             ++icon.standingOut;
             if (c > icon.inkContrast) {
                 icon.inkContrast = c;
-                icon.inkLuminance = luminance(shot.pixelColor(x, y));
+                icon.inkLuminance = relativeLuminance(shot.pixelColor(x, y));
             }
         }
     return icon;
@@ -252,9 +238,10 @@ TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClose
     // A light bar: the panel recolours the symbolic icon dark.
     BarIcon icon = iconIn(topBar);
     saveZoomedCrop(icon.bounds.adjusted(-4, -4, 4, 4), "xfce-icon-light@8x.png");
-    EXPECT_GT(luminance(icon.bar), 0.5);
+    EXPECT_GT(relativeLuminance(icon.bar), 0.5);
     EXPECT_GT(icon.standingOut, 40) << "an icon that does not stand out from the bar";
-    EXPECT_LT(icon.inkLuminance, luminance(icon.bar)) << "not recoloured dark on a light bar";
+    EXPECT_LT(icon.inkLuminance, relativeLuminance(icon.bar))
+        << "not recoloured dark on a light bar";
     EXPECT_GE(icon.inkContrast, 3.0);
 
     // The pointer rests elsewhere: the panel goes by the icon, under the bar.
@@ -282,9 +269,9 @@ TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClose
     ASSERT_FALSE(bottomBar.isEmpty()) << "xfce4-panel showed no bar at the bottom";
     icon = iconIn(bottomBar);
     saveZoomedCrop(icon.bounds.adjusted(-4, -4, 4, 4), "xfce-icon-dark@8x.png");
-    EXPECT_LT(luminance(icon.bar), 0.1);
+    EXPECT_LT(relativeLuminance(icon.bar), 0.1);
     EXPECT_GT(icon.standingOut, 40);
-    EXPECT_GT(icon.inkLuminance, luminance(icon.bar)) << "not light on a dark bar";
+    EXPECT_GT(icon.inkLuminance, relativeLuminance(icon.bar)) << "not light on a dark bar";
     EXPECT_GE(icon.inkContrast, 3.0);
     ASSERT_TRUE(waitUntil([&] {
         return QGuiApplication::primaryScreen()->availableGeometry().bottom() < bottomBar.top();
