@@ -3,8 +3,8 @@
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "dashboard/LoadDashboard.h"
-#include "shell/MainWindowView.h"
 #include "shell/ByteFormat.h"
+#include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/StatusIcon.h"
 #include "shell/StatusNotifierItem.h"
@@ -96,15 +96,18 @@ void AppDelegate::setupPopover() {
     m_popover = std::make_unique<PanelWindow>(new LoadDashboard(m_engine));
 }
 
-// On X11 the host reports the click in the X server's pixels; elsewhere the
-// position is taken as it comes.
+// On X11 the host's position may be in the X server's pixels; elsewhere it is
+// taken as it comes.
+QPoint AppDelegate::fromHost(const QPoint& position) {
+    return X11Desktop::connection() ? X11Desktop::fromHost(position) : position;
+}
+
 void AppDelegate::notifierItemActivated(const QPoint& position) {
-    const bool x11 = X11Desktop::connection() != nullptr;
-    togglePopover(QRect(x11 ? X11Desktop::fromNative(position) : position, QSize(1, 1)));
+    togglePopover(QRect(fromHost(position), QSize(1, 1)));
 }
 
 void AppDelegate::showStatusMenu(const QPoint& position) {
-    m_statusMenu->popup(X11Desktop::connection() ? X11Desktop::fromNative(position) : position);
+    m_statusMenu->popup(fromHost(position));
 }
 
 // Without a position from the host (a menu entry), the panel opens by the

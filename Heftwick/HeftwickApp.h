@@ -63,6 +63,7 @@ private:
     void createNotifierItem();
     void createXEmbedIcon();
     void makeStatusMenu();
+    static QPoint fromHost(const QPoint& position);
     void notifierItemActivated(const QPoint& position);
     void showStatusMenu(const QPoint& position);
     void updateToolTip();

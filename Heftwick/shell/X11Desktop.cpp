@@ -125,6 +125,12 @@ QPoint toNative(const QPoint& position) {
     return {scaled(position.x(), origin.x(), factor), scaled(position.y(), origin.y(), factor)};
 }
 
+QPoint fromHost(const QPoint& position) {
+    const bool onAScreen =
+        screenWhere([&](const QScreen* s) { return s->geometry().contains(position); });
+    return onAScreen ? position : fromNative(position);
+}
+
 // The topmost top-level window that shows at the position, when it is a
 // dock or frames one.
 QRect dockAt(const QPoint& position) {

@@ -21,6 +21,12 @@ std::uint32_t internAtom(const QByteArray& name);
 QPoint fromNative(const QPoint& native);
 QPoint toNative(const QPoint& position);
 
+// A position a tray host reports. Hosts on a scaled desktop (GTK's and
+// Qt's) report their own device-independent pixels, as Qt uses them; a
+// position on no screen in those is taken for the X server's pixels of a host
+// that does not scale.
+QPoint fromHost(const QPoint& position);
+
 // The dock (a panel or tray bar: _NET_WM_WINDOW_TYPE_DOCK) shown at a
 // position, in Qt's coordinates; empty where there is none.
 QRect dockAt(const QPoint& position);
