@@ -59,12 +59,30 @@ Qt::Edge PanelWindow::barEdge(const QRect& bar, const QRect& screen, const QRect
     return std::min_element(candidates, end)->second;
 }
 
+// Tray icons sit in the middle of their bar's thickness: an unknown bar
+// reaches as far past the icon as the icon lies from the screen's edge.
+QRect PanelWindow::barAround(const QRect& icon, const QRect& screen, Qt::Edge edge) {
+    switch (edge) {
+    case Qt::TopEdge:
+        return icon.adjusted(0, screen.top() - icon.top(), 0, icon.top() - screen.top());
+    case Qt::BottomEdge:
+        return icon.adjusted(0, icon.bottom() - screen.bottom(), 0,
+                             screen.bottom() - icon.bottom());
+    case Qt::LeftEdge:
+        return icon.adjusted(screen.left() - icon.left(), 0, icon.left() - screen.left(), 0);
+    case Qt::RightEdge:
+        return icon.adjusted(icon.right() - screen.right(), 0, screen.right() - icon.right(), 0);
+    }
+    return icon;
+}
+
 QRect PanelWindow::placement(const QRect& anchor, const QRect& bar, const QRect& screen,
                              const QRect& area) {
-    const QRect along = bar.isValid() ? bar : anchor;
+    const Qt::Edge edge = barEdge(bar.isValid() ? bar : anchor, screen, area);
+    const QRect along = bar.isValid() ? bar : barAround(anchor, screen, edge);
     QRect panel(QPoint(), panelSize);
     panel.moveCenter(anchor.center());
-    switch (barEdge(along, screen, area)) {
+    switch (edge) {
     case Qt::TopEdge:
         panel.moveTop(along.bottom() + 1 + anchorGap);
         break;

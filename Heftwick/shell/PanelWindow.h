@@ -24,8 +24,12 @@ public:
     // it lies beyond (its strut), else the screen edge nearest to it along
     // its length (any edge for a roughly square one, such as an icon).
     static Qt::Edge barEdge(const QRect& bar, const QRect& screen, const QRect& area);
+    // The bar an icon (or a point in it) sits on, where the desktop tells
+    // none (a bar of another client under XWayland, a tray without strut):
+    // the band from the screen's edge it lies along to as far past the icon.
+    static QRect barAround(const QRect& icon, const QRect& screen, Qt::Edge edge);
     // Where the panel goes for an anchor (the tray icon, or the point the
-    // tray host reports) on a bar (empty when unknown: the anchor stands in
+    // tray host reports) on a bar (empty when unknown: barAround() stands in
     // for it) of a screen with its work area: on the bar's inner side, clear
     // of it by anchorGap, centred on the anchor across the bar, and moved
     // inside the work area where it would stick out.

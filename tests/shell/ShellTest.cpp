@@ -176,7 +176,10 @@ TEST(PanelPlacement, OnTheBarsInnerSideBesideTheIconAndAlwaysInsideTheWorkArea) 
     const Case cases[] = {
         {"top bar, centred below the icon", {600, 2, 24, 24}, topBar, screen, underTopBar, {422, 32}},
         {"a click in the top bar", click, topBar, screen, underTopBar, {900, 32}},
-        {"a click, bar unknown, strut known", click, {}, screen, underTopBar, {900, 28}},
+        {"a click, bar unknown, strut known", click, {}, screen, underTopBar, {900, 33}},
+        // A 30-pixel bar of another client, under XWayland: no dock, no strut.
+        {"a click in an unknown bar", {1260, 15, 1, 1}, {}, screen, screen, {900, 35}},
+        {"the same at the bottom", {1260, 784, 1, 1}, {}, screen, screen, {900, 225}},
         {"bottom bar", {600, 774, 24, 24}, bottomBar, screen, overBottomBar, {422, 228}},
         {"bottom bar without strut", {600, 774, 24, 24}, bottomBar, screen, screen, {422, 228}},
         {"a vertical bar on the left", {8, 700, 24, 24}, leftBar, screen, screen.adjusted(40, 0, 0, 0), {44, 260}},
