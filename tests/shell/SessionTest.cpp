@@ -2,6 +2,7 @@
 // StatusNotifierWatcher of the test's own, and what a screen reader hears.
 #include "HeftwickApp.h"
 #include "ShellTestSupport.h"
+#include "dashboard/LoadGauge.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/StatusIcon.h"
@@ -156,6 +157,18 @@ TEST(Tray, AnItemAppearsWithTheWatcherOpensThePanelAtTheHostsPositionAndOffersIt
     ASSERT_TRUE(waitUntil([&] { return delegate.engine().fileCount() == 3; }));
     EXPECT_EQ(toolTipTexts(watcher.itemProperty("ToolTip")),
               QStringList({"Load", "2.41 GB on the Desktop, 3 items — Moderate"}));
+    // A publication while the panel is closed reaches the tooltip and leaves
+    // the panel asleep.
+    const LoadGauge* gauge = panel.findChild<LoadGauge*>();
+    ASSERT_NE(gauge, nullptr);
+    const QString shownLoad = gauge->accessibleName();
+    makeSparseFile(home.homeBytes() + "/Desktop/backup.iso", 600'000'000);
+    delegate.engine().scan();
+    EXPECT_TRUE(waitUntil([&] {
+        return toolTipTexts(watcher.itemProperty("ToolTip")).value(1) ==
+               "3.01 GB on the Desktop, 4 items — Moderate";
+    }));
+    EXPECT_EQ(gauge->accessibleName(), shownLoad) << "the closed panel was refreshed";
 
     // With an icon the app outlives its window, which the tray menu brings back;
     // the menu also opens the panel, one entry away where a click shows the menu.
