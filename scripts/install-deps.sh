@@ -26,10 +26,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
   at-spi2-core python3-pyatspi trayer
-  # real tray hosts on X11 and their drivers: XFCE's panel (StatusNotifierItem
-  # and XEmbed) with its window manager and settings store, screenshots,
-  # pointer and keyboard input, window properties
-  xfce4-panel xfwm4 xfconf imagemagick xdotool x11-utils
+  # a real StatusNotifierItem host on X11: XFCE's panel with its window
+  # manager and settings store, clicked and typed at with xdotool
+  xfce4-panel xfwm4 xfconf xdotool
   # install and package checks: the desktop entry and metainfo validators,
   # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian
   desktop-file-utils appstream dpkg-dev lintian
