@@ -35,6 +35,9 @@ TEST(XEmbedTray, TheIconJoinsATrayThatStartsLaterAndThePanelOpensBelowIt) {
     EXPECT_TRUE(waitUntil([&] { return startedAfterTheTray.hasFoundHost(); }));
     EXPECT_EQ(startedAfterTheTray.host(), TrayHostWatcher::Host::xembed);
 
+    // The tooltip: its title, then the state (no Desktop folder in this home).
+    EXPECT_EQ(delegate.statusItem()->toolTip(), "Load\nZero KB on the Desktop, 0 items — Light");
+
     // A click on the icon, as the user makes it: the panel opens under the bar
     // (the dock, not the icon), its right end at the screen's.
     const QRect icon = delegate.statusItem()->geometry();
