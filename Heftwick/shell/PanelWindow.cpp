@@ -46,6 +46,8 @@ Qt::Edge PanelWindow::barEdge(const QRect& bar, const QRect& screen, const QRect
         return Qt::LeftEdge;
     if (bar.left() > area.right())
         return Qt::RightEdge;
+    // On a tie (a corner) the first wins: bars lie along the top or the
+    // bottom far more often than along a side.
     const std::pair<int, Qt::Edge> distances[] = {{bar.top() - screen.top(), Qt::TopEdge},
                                                   {screen.bottom() - bar.bottom(), Qt::BottomEdge},
                                                   {bar.left() - screen.left(), Qt::LeftEdge},

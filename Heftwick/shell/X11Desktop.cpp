@@ -164,7 +164,10 @@ QRect dockAt(const QPoint& position) {
     }
     if (shown == XCB_WINDOW_NONE || !isDockOrFramesOne(x11, shown))
         return {};
-    return {fromNative(shownGeometry.topLeft()), fromNative(shownGeometry.bottomRight())};
+    const QScreen* screen = screenWhere(
+        [&](const QScreen* s) { return nativeGeometry(s).contains(shownGeometry.topLeft()); });
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    return {fromNative(shownGeometry.topLeft()), shownGeometry.size() / ratio};
 }
 
 } // namespace X11Desktop

@@ -199,6 +199,8 @@ TEST(PanelPlacement, OnTheBarsInnerSideBesideTheIconAndAlwaysInsideTheWorkArea) 
     EXPECT_EQ(PanelWindow::barEdge(QRect(1270, 300, 10, 300), screen, screen), Qt::RightEdge);
     EXPECT_EQ(PanelWindow::barEdge(QRect(0, 0, 800, 28), screen, screen), Qt::TopEdge);
     EXPECT_EQ(PanelWindow::barEdge(QRect(1250, 2, 22, 26), screen, screen), Qt::TopEdge);
+    // A tray only as wide as its icon, in a corner: the top edge, as most bars.
+    EXPECT_EQ(PanelWindow::barEdge(QRect(1257, 0, 23, 24), screen, screen), Qt::TopEdge);
     EXPECT_EQ(PanelWindow::barEdge(QRect(100, 300, 10, 10), screen, screen), Qt::LeftEdge);
 }
 
