@@ -47,6 +47,9 @@ void AppDelegate::createStatusItem(TrayHostWatcher::Host host) {
         createXEmbedIcon();
     connect(&m_engine, &LoadEngine::stateChanged, this, &AppDelegate::updateToolTip);
     updateToolTip();
+    // The item goes on the bus complete: a host reads it as it registers.
+    if (m_notifierItem)
+        m_notifierItem->publish();
     // With an icon in the tray the app lives on when its window closes, as it
     // would in a menu bar; the tray menu brings the window back or quits.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -65,7 +68,6 @@ void AppDelegate::createNotifierItem() {
             &AppDelegate::notifierItemActivated);
     connect(m_notifierItem, &StatusNotifierItem::contextMenuRequested, this,
             &AppDelegate::showStatusMenu);
-    m_notifierItem->publish();
 }
 
 // An XEmbed tray draws the icon's own colours, whatever the bar's: the light

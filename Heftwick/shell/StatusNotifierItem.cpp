@@ -199,7 +199,8 @@ bool StatusNotifierItem::publish() {
     const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
                              .arg(QCoreApplication::applicationPid())
                              .arg(nextItemNumber++);
-    if (!bus.isConnected() || !bus.registerObject(objectPath, this, QDBusConnection::ExportAdaptors) ||
+    if (!bus.isConnected() ||
+        !bus.registerObject(objectPath, this, QDBusConnection::ExportAdaptors) ||
         !m_menu->publish(bus, menuPath) || !bus.registerService(name))
         return false;
     m_serviceName = name;
@@ -211,11 +212,14 @@ bool StatusNotifierItem::publish() {
     return true;
 }
 
-// Asynchronous: the watcher is another process, which may be busy.
+// The item registers by its object path, which watchers take on the caller's
+// connection (KDE's, XFCE's, waybar's and GNOME's AppIndicator extension
+// alike): registered by its name, GNOME 43's extension drops the item before
+// it shows it. Asynchronous: the watcher is another process, which may be busy.
 void StatusNotifierItem::registerWithWatcher() {
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        "RegisterStatusNotifierItem");
-    call << m_serviceName;
+    call << objectPath;
     QDBusConnection::sessionBus().send(call);
 }
 
