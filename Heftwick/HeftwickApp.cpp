@@ -4,15 +4,18 @@
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
 #include "dashboard/DesktopNotifier.h"
+#include "dashboard/EngineTexts.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/CriticalWatcher.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
-#include "shell/TrayHostWatcher.h"
+#include "shell/StatusIcon.h"
+#include "shell/StatusNotifierItem.h"
+#include "shell/X11Desktop.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {
@@ -28,72 +31,109 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_launched = true;
 }
 
-// Qt picks its tray path (StatusNotifierItem or XEmbed) once, when the first
-// icon is made, so the icon waits for a tray host. Without one the app lives
-// in its main window alone.
+// The icon waits for a tray host: Qt picks the path of its own tray icon once,
+// when the first one is made. Without a host the app lives in its main window
+// alone.
 void AppDelegate::setupStatusItem() {
     auto* trayHosts = new TrayHostWatcher(this);
     connect(trayHosts, &TrayHostWatcher::hostFound, this, &AppDelegate::createStatusItem);
     trayHosts->start();
 }
 
-// A theme icon keeps its name: a StatusNotifierItem host is handed the name
-// and, for a -symbolic one, paints it in the panel's own foreground colour, on
-// light and dark panels alike; an XEmbed tray gets the icon's mid-grey
-// rendering. The icon counts only if it renders (the theme may hold it while
-// Qt's SVG support is missing). The glyph in white stands in otherwise: tray
-// bars on Linux desktops are dark far more often than light, and the icon
-// matches the panel it opens.
-QIcon AppDelegate::statusIcon() {
-    QIcon themed = QIcon::fromTheme(statusIconName);
-    if (!themed.pixmap(QSize(22, 22)).isNull())
-        return themed;
-    return Symbols::icon(statusSymbol, Palette::white());
-}
-
-void AppDelegate::createStatusItem() {
-    if (m_statusItem)
+void AppDelegate::createStatusItem(TrayHostWatcher::Host host) {
+    if (hasStatusItem())
         return;
     // The panel is made with the icon that opens it, not before: without a
     // tray nothing could show it.
     setupPopover();
-    m_statusItem = new QSystemTrayIcon(statusIcon(), this);
-    m_statusItem->setToolTip(tr("Load"));
-    m_statusItem->setContextMenu(makeStatusMenu());
-    connect(m_statusItem, &QSystemTrayIcon::activated, this, &AppDelegate::statusItemActivated);
-    m_statusItem->show();
+    makeStatusMenu();
+    if (host == TrayHostWatcher::Host::statusNotifier)
+        createNotifierItem();
+    else
+        createXEmbedIcon();
+    connect(&m_engine, &LoadEngine::stateChanged, this, &AppDelegate::updateToolTip);
+    updateToolTip();
+    // The item goes on the bus complete: a host reads it as it registers.
+    if (m_notifierItem)
+        m_notifierItem->publish();
     // With an icon in the tray the app lives on when its window closes, as it
     // would in a menu bar; the tray menu brings the window back or quits.
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
-QMenu* AppDelegate::makeStatusMenu() {
+// An installation outside the folders desktops search still finds its icon:
+// Qt is told the folder here, the tray host by the item's IconThemePath.
+void AppDelegate::createNotifierItem() {
+    const QString themePath = StatusIcon::themePath();
+    if (!themePath.isEmpty())
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << themePath);
+    m_notifierItem = new StatusNotifierItem(*m_statusMenu, this);
+    m_notifierItem->setIcon(StatusIcon::icon());
+    m_notifierItem->setIconThemePath(themePath);
+    connect(m_notifierItem, &StatusNotifierItem::activated, this,
+            &AppDelegate::notifierItemActivated);
+    connect(m_notifierItem, &StatusNotifierItem::contextMenuRequested, this,
+            &AppDelegate::showStatusMenu);
+}
+
+// An XEmbed tray draws the icon's own colours, whatever the bar's: the light
+// gauge in its dark outline.
+void AppDelegate::createXEmbedIcon() {
+    m_statusItem = new QSystemTrayIcon(StatusIcon::squareInSlot(StatusIcon::icon()), this);
+    m_statusItem->setContextMenu(m_statusMenu.get());
+    connect(m_statusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    togglePopover(m_statusItem->geometry());
+            });
+    m_statusItem->show();
+}
+
+// "Show Load Panel" makes the panel one menu entry away where the host shows
+// the menu on a left click (GNOME's AppIndicator extension) and for keyboard
+// users of the menu.
+void AppDelegate::makeStatusMenu() {
     m_statusMenu = std::make_unique<QMenu>();
+    m_statusMenu->addAction(tr("Show Load Panel"), this, qOverload<>(&AppDelegate::togglePopover));
     m_statusMenu->addAction(tr("Open Pilewatch"), this, &AppDelegate::mainWindowRequested);
     m_statusMenu->addSeparator();
     m_statusMenu->addAction(tr("Quit Pilewatch"), qApp, &QCoreApplication::quit);
-    return m_statusMenu.get();
 }
 
 void AppDelegate::setupPopover() {
     m_popover = std::make_unique<PanelWindow>(new LoadDashboard(m_engine));
 }
 
-void AppDelegate::statusItemActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::Trigger)
-        togglePopover();
+// On X11 the host's position may be in the X server's pixels; elsewhere it is
+// taken as it comes.
+QPoint AppDelegate::fromHost(const QPoint& position) {
+    return X11Desktop::connection() ? X11Desktop::fromHost(position) : position;
 }
 
+void AppDelegate::notifierItemActivated(const QPoint& position) {
+    togglePopover(QRect(fromHost(position), QSize(1, 1)));
+}
+
+void AppDelegate::showStatusMenu(const QPoint& position) {
+    m_statusMenu->popup(fromHost(position));
+}
+
+// Without a position from the host (a menu entry), the panel opens by the
+// XEmbed icon, or where the host last reported a click; before any, in the
+// primary screen's top-right corner, where most desktops keep their tray.
 void AppDelegate::togglePopover() {
-    if (!m_statusItem || !m_popover)
-        return;
-    m_popover->toggle(statusItemAnchor());
+    if (m_statusItem && m_statusItem->geometry().isValid())
+        togglePopover(m_statusItem->geometry());
+    else if (m_lastAnchor.isValid())
+        togglePopover(m_lastAnchor);
+    else
+        togglePopover(QRect(QGuiApplication::primaryScreen()->geometry().topRight(), QSize(1, 1)));
 }
 
 void AppDelegate::showDashboard() {
-    if (m_statusItem && m_popover && !m_popover->isVisible())
+    if (hasStatusItem() && m_popover && !m_popover->isVisible())
         togglePopover();
-    else if (!m_statusItem)
+    else if (!hasStatusItem())
         emit mainWindowRequested();
 }
 
@@ -107,11 +147,27 @@ void AppDelegate::announceCritical(qint64 totalBytes) {
         [](uint) {}, [] {});
 }
 
-// The icon's place on screen; a StatusNotifierItem tray tells none, and the
-// pointer, which just clicked the icon, stands in for it.
-QRect AppDelegate::statusItemAnchor() const {
-    const QRect icon = m_statusItem->geometry();
-    return icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+void AppDelegate::togglePopover(const QRect& anchor) {
+    if (!hasStatusItem() || !m_popover)
+        return;
+    m_lastAnchor = anchor;
+    m_popover->toggle(anchor, X11Desktop::dockAt(anchor.center()));
+}
+
+QString AppDelegate::statusSummary() const {
+    return tr("%1 on the Desktop, %2 items — %3")
+        .arg(formatBytes(m_engine.totalBytes()))
+        .arg(m_engine.fileCount())
+        .arg(EngineTexts::statusName(m_engine.status()));
+}
+
+// The tooltip carries the state itself, so the hidden panel is not woken for it.
+void AppDelegate::updateToolTip() {
+    const QString title = tr("Load");
+    if (m_notifierItem)
+        m_notifierItem->setToolTip(title, statusSummary());
+    if (m_statusItem)
+        m_statusItem->setToolTip(title + '\n' + statusSummary());
 }
 
 PilewatchApp::PilewatchApp()

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "engine/LoadEngine.h"
+#include "shell/TrayHostWatcher.h"
 
 #include <QObject>
+#include <QRect>
 #include <QSystemTrayIcon>
 #include <memory>
 
 class MainWindowView;
 class PanelWindow;
 class QMenu;
+class StatusNotifierItem;
 
 // Owns the one engine, the tray icon and the dashboard panel for the life of
 // the process.
@@ -17,20 +20,22 @@ class AppDelegate : public QObject {
 
 public:
     static inline const QString statusSymbol = QStringLiteral("gauge.with.dots.needle.67percent");
-    // The symbolic tray icon installed into the hicolor icon theme.
-    static inline const QString statusIconName = QStringLiteral("io.pilewatch.Pilewatch-symbolic");
-
-    // The tray icon: the installed symbolic icon, by name, where the icon
-    // theme has it; else (run from the build folder) the drawn glyph.
-    static QIcon statusIcon();
 
     // The engine watches the user's XDG Desktop folder; it does not scan yet.
     explicit AppDelegate(QObject* parent = nullptr);
     ~AppDelegate() override;
 
     LoadEngine& engine() { return m_engine; }
-    // Absent until a tray host shows up (and for good where none does).
+    // The tray icon, absent until a tray host shows up (and for good where
+    // none does): an item of the StatusNotifierWatcher's host, or else an
+    // icon in an XEmbed tray; never both.
+    StatusNotifierItem* notifierItem() const { return m_notifierItem; }
     QSystemTrayIcon* statusItem() const { return m_statusItem; }
+    bool hasStatusItem() const { return m_notifierItem || m_statusItem; }
+    // The tray icon's menu, absent with the icon.
+    QMenu* statusMenu() const { return m_statusMenu.get(); }
+    // The tooltip's line under its title: the Desktop's load at a glance.
+    QString statusSummary() const;
     // Absent until the tray icon is made (and for good where no tray host
     // appears); then made once and reused.
     PanelWindow* popover() const { return m_popover.get(); }
@@ -44,6 +49,9 @@ public:
     // Brings the dashboard forward: the panel where there is a tray icon,
     // else the main window.
     void showDashboard();
+    // The same, for an icon or click position the tray host reported, in
+    // Qt's coordinates.
+    void togglePopover(const QRect& anchor);
 
 signals:
     // The tray menu asks for the main window.
@@ -55,11 +63,21 @@ private:
     void createStatusItem();
     QMenu* makeStatusMenu();
     void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
-    QRect statusItemAnchor() const;
     void announceCritical(qint64 totalBytes);
+    void createStatusItem(TrayHostWatcher::Host host);
+    void createNotifierItem();
+    void createXEmbedIcon();
+    void makeStatusMenu();
+    static QPoint fromHost(const QPoint& position);
+    void notifierItemActivated(const QPoint& position);
+    void showStatusMenu(const QPoint& position);
+    void updateToolTip();
 
     LoadEngine m_engine;
+    StatusNotifierItem* m_notifierItem = nullptr;
     QSystemTrayIcon* m_statusItem = nullptr;
+    // Where the icon was last seen: the panel opened from the menu goes there.
+    QRect m_lastAnchor;
     std::unique_ptr<PanelWindow> m_popover;
     std::unique_ptr<QMenu> m_statusMenu;
     bool m_launched = false;

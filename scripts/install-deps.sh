@@ -18,6 +18,9 @@ packages=(
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # the application icon's PNG sizes, rendered from its SVG at build time
   librsvg2-bin
+  # the icons as GTK panels and GNOME Shell load them: GdkPixbuf's SVG loader
+  # and its Python bindings
+  librsvg2-common python3-gi gir1.2-gdkpixbuf-2.0
   # shared core: keychain and records
   libsecret-1-dev libsqlite3-dev
   # shared core: input taps and synthetic typing over X11 (XInput 2, XTest, XKB)
@@ -28,6 +31,9 @@ packages=(
   # xmodmap: the keymap as a peer prints it, before and after synthetic typing
   x11-xserver-utils
   at-spi2-core python3-pyatspi trayer
+  # a real StatusNotifierItem host on X11: XFCE's panel with its window
+  # manager and settings store, clicked and typed at with xdotool
+  xfce4-panel xfwm4 xfconf xdotool
   # install and package checks: the desktop entry and metainfo validators,
   # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian
   desktop-file-utils appstream dpkg-dev lintian

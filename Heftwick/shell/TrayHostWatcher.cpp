@@ -1,12 +1,13 @@
 #include "shell/TrayHostWatcher.h"
 
+#include "shell/X11Desktop.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
 #include <xcb/xcb.h>
@@ -15,31 +16,6 @@ namespace {
 
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
-
-xcb_connection_t* x11Connection() {
-    const auto* x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData());
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// The X screen the app runs on, as named by DISPLAY (":0.1" is screen 1).
-int x11ScreenNumber() {
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (!xcb_parse_display(nullptr, &host, &display, &screen))
-        return 0;
-    std::free(host);
-    return screen;
-}
 
 } // namespace
 
@@ -54,12 +30,21 @@ void TrayHostWatcher::start() {
     watchXEmbedTray();
 }
 
-void TrayHostWatcher::found() {
+void TrayHostWatcher::found(Host host) {
     if (m_found)
         return;
     m_found = true;
+    m_host = host;
     stopFiltering();
-    emit hostFound();
+    emit hostFound(host);
+}
+
+// An XEmbed tray seen while the bus has not answered yet waits for the answer:
+// panels that host both (XFCE's) take StatusNotifierItems with their position.
+void TrayHostWatcher::xembedTrayFound() {
+    m_xembedSeen = true;
+    if (m_pendingChecks == 0)
+        found(Host::xembed);
 }
 
 void TrayHostWatcher::stopFiltering() {
@@ -93,10 +78,14 @@ void TrayHostWatcher::checkStatusNotifierWatcher() {
     get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     get.setAutoStartService(false);
     auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get), this);
+    ++m_pendingChecks;
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* c) {
+        --m_pendingChecks;
         const QDBusPendingReply<QDBusVariant> reply = *c;
         if (!reply.isError() && reply.value().variant().toBool())
-            found();
+            found(Host::statusNotifier);
+        else if (m_xembedSeen)
+            xembedTrayFound();
         c->deleteLater();
     });
 }
@@ -105,20 +94,19 @@ void TrayHostWatcher::checkStatusNotifierWatcher() {
 // root window when it takes the selection; Qt's X connection already listens
 // to the root window's structure events, which carry it.
 void TrayHostWatcher::watchXEmbedTray() {
-    xcb_connection_t* connection = x11Connection();
-    if (!connection || m_found)
+    if (!X11Desktop::connection() || m_found)
         return;
-    m_managerAtom = internAtom(connection, "MANAGER");
+    m_managerAtom = X11Desktop::internAtom("MANAGER");
     m_traySelectionAtom =
-        internAtom(connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(x11ScreenNumber()));
+        X11Desktop::internAtom("_NET_SYSTEM_TRAY_S" + QByteArray::number(X11Desktop::screenNumber()));
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filtering = true;
     if (xembedTrayOwned())
-        found();
+        xembedTrayFound();
 }
 
 bool TrayHostWatcher::xembedTrayOwned() const {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11Desktop::connection();
     const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
         xcb_get_selection_owner_reply(
             connection, xcb_get_selection_owner(connection, m_traySelectionAtom), nullptr),
@@ -135,6 +123,6 @@ bool TrayHostWatcher::nativeEventFilter(const QByteArray& eventType, void* messa
     const auto* client = static_cast<const xcb_client_message_event_t*>(message);
     if (client->type == m_managerAtom && client->format == 32 &&
         client->data.data32[1] == m_traySelectionAtom)
-        found();
+        xembedTrayFound();
     return false;
 }

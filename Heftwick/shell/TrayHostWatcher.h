@@ -18,17 +18,21 @@ class TrayHostWatcher : public QObject, private QAbstractNativeEventFilter {
     Q_OBJECT
 
 public:
+    enum class Host { statusNotifier, xembed };
+
     explicit TrayHostWatcher(QObject* parent = nullptr);
     ~TrayHostWatcher() override;
 
     // Checks for a host already present and starts listening for one to
     // appear; emits hostFound() (possibly at once) the first time one is seen,
-    // and stops listening then.
+    // and stops listening then. Where both kinds are there, the
+    // StatusNotifierWatcher's host is the one found.
     void start();
     bool hasFoundHost() const { return m_found; }
+    Host host() const { return m_host; }
 
 signals:
-    void hostFound();
+    void hostFound(TrayHostWatcher::Host host);
 
 private slots:
     void checkStatusNotifierWatcher();
@@ -38,10 +42,14 @@ private:
     void watchXEmbedTray();
     bool xembedTrayOwned() const;
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
-    void found();
+    void xembedTrayFound();
+    void found(Host host);
     void stopFiltering();
 
     bool m_found = false;
+    Host m_host = Host::statusNotifier;
+    bool m_xembedSeen = false;
+    int m_pendingChecks = 0;
     bool m_filtering = false;
     std::uint32_t m_managerAtom = 0;
     std::uint32_t m_traySelectionAtom = 0;

@@ -2,14 +2,20 @@
 // StatusNotifierWatcher of the test's own, and what a screen reader hears.
 #include "HeftwickApp.h"
 #include "ShellTestSupport.h"
+#include "dashboard/LoadGauge.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
+#include "shell/StatusIcon.h"
+#include "shell/StatusNotifierItem.h"
 
 #include <QApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -54,9 +60,66 @@ private:
     QDBusMessage m_activate;
 };
 
+// The item's menu as a host reads it over com.canonical.dbusmenu: the labels
+// of the root's children, "-" for a separator.
+QStringList menuLabels(const QString& service) {
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(service, "/MenuBar", "com.canonical.dbusmenu", "GetLayout");
+    get << 0 << -1 << QStringList();
+    QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(get);
+    if (!waitUntil([&] { return call.isFinished(); }) || call.isError())
+        return {"no layout"};
+    // (ia{sv}av): the root, then its children as variants of the same structure.
+    const QDBusArgument layout = call.reply().arguments().value(1).value<QDBusArgument>();
+    QStringList labels;
+    int id = 0;
+    QVariantMap properties;
+    layout.beginStructure();
+    layout >> id >> properties;
+    layout.beginArray();
+    while (!layout.atEnd()) {
+        QDBusVariant child;
+        layout >> child;
+        const QDBusArgument item = child.variant().value<QDBusArgument>();
+        item.beginStructure();
+        item >> id >> properties;
+        labels << (properties.value("type") == "separator" ? "-"
+                                                           : properties.value("label").toString());
+        item.beginArray();
+        item.endArray();
+        item.endStructure();
+    }
+    layout.endArray();
+    layout.endStructure();
+    return labels;
+}
+
+// A StatusNotifierItem's ToolTip, (sa(iiay)ss): its title and description.
+QStringList toolTipTexts(const QVariant& toolTip) {
+    const QDBusArgument argument = toolTip.value<QDBusArgument>();
+    if (argument.currentSignature() != "(sa(iiay)ss)")
+        return {"signature " + argument.currentSignature()};
+    QString iconName, title, description;
+    argument.beginStructure();
+    argument >> iconName;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        int width = 0, height = 0;
+        QByteArray pixels;
+        argument.beginStructure();
+        argument >> width >> height >> pixels;
+        argument.endStructure();
+    }
+    argument.endArray();
+    argument >> title >> description;
+    argument.endStructure();
+    return {title, description};
+}
+
 // Qt picks its tray path once per process: an icon made before the watcher would miss it.
-TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShowsTheWindow) {
+TEST(Tray, AnItemAppearsWithTheWatcherOpensThePanelAtTheHostsPositionAndOffersItInItsMenu) {
     ScopedHome home;
+    ASSERT_TRUE(putSampleDesktop(home));
     // Installed, on a desktop with an icon theme.
     ScopedIconTheme icons;
     ASSERT_TRUE(icons.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
@@ -65,38 +128,70 @@ TEST(Tray, AnIconAppearsWithTheWatcherActivatingItTogglesThePanelAndItsMenuShows
     AppDelegate& delegate = app.appDelegate();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
     waitUntil([] { return false; }, 300); // lets a tray host check finish
-    EXPECT_EQ(delegate.statusItem(), nullptr);
+    EXPECT_FALSE(delegate.hasStatusItem());
     EXPECT_EQ(delegate.popover(), nullptr) << "a panel made with no tray to open it";
 
     WatcherProcess watcher;
     ASSERT_TRUE(watcher.ready());
+    // The pointer is elsewhere: the panel goes by the host's position, not the pointer's.
+    QCursor::setPos(100, 700);
     ASSERT_TRUE(watcher.activateNextItem()) << "no item registered once the watcher appeared";
     ASSERT_TRUE(waitUntil([&] { return delegate.popover() && delegate.popover()->isVisible(); }));
+    ASSERT_NE(delegate.notifierItem(), nullptr);
+    EXPECT_EQ(delegate.statusItem(), nullptr) << "a second icon in an XEmbed tray";
     PanelWindow& panel = *delegate.popover();
-    EXPECT_EQ(delegate.statusItem()->toolTip(), "Load");
-    EXPECT_FALSE(delegate.statusItem()->icon().isNull());
-    // The host gets the symbolic icon's name, to draw it in the panel's colours.
-    EXPECT_EQ(watcher.itemProperty("IconName").toString(), AppDelegate::statusIconName);
     EXPECT_EQ(QApplication::activePopupWidget(), &panel);
-    // The D-Bus tray tells no icon geometry: the panel opens by the pointer.
-    EXPECT_EQ(panel.geometry(), PanelWindow::placement(QRect(QCursor::pos(), QSize(1, 1)),
-                                                       panel.screen()->availableGeometry()));
+    const QScreen& screen = *panel.screen();
+    EXPECT_EQ(panel.geometry(), PanelWindow::placement(QRect(640, 12, 1, 1), {}, screen.geometry(),
+                                                       screen.availableGeometry()));
     ASSERT_TRUE(watcher.activateAgain());
     EXPECT_TRUE(waitUntil([&] { return !panel.isVisible(); }));
 
-    // With an icon the app outlives its window, which the tray menu brings back.
-    QMenu* menu = delegate.statusItem()->contextMenu();
-    ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (const QAction* action : menu->actions())
-        if (!action->isSeparator())
-            texts << action->text();
-    EXPECT_EQ(texts, QStringList({"Open Pilewatch", "Quit Pilewatch"}));
+    // The host gets the symbolic icon's name, to draw it in the bar's colours,
+    // and pixmaps for where it cannot; the tooltip tells the load at a glance.
+    EXPECT_EQ(watcher.itemProperty("IconName").toString(), StatusIcon::name);
+    EXPECT_EQ(watcher.itemProperty("IconThemePath").toString(), "") << "run from the build folder";
+    EXPECT_EQ(watcher.itemProperty("Menu").value<QDBusObjectPath>().path(), "/MenuBar");
+    const QDBusArgument pixmaps = watcher.itemProperty("IconPixmap").value<QDBusArgument>();
+    EXPECT_EQ(pixmaps.currentSignature(), "a(iiay)");
+    ASSERT_TRUE(waitUntil([&] { return delegate.engine().fileCount() == 3; }));
+    EXPECT_EQ(toolTipTexts(watcher.itemProperty("ToolTip")),
+              QStringList({"Load", "2.41 GB on the Desktop, 3 items — Moderate"}));
+    // A publication while the panel is closed reaches the tooltip and leaves
+    // the panel asleep.
+    const LoadGauge* gauge = panel.findChild<LoadGauge*>();
+    ASSERT_NE(gauge, nullptr);
+    const QString shownLoad = gauge->accessibleName();
+    makeSparseFile(home.homeBytes() + "/Desktop/backup.iso", 600'000'000);
+    delegate.engine().scan();
+    EXPECT_TRUE(waitUntil([&] {
+        return toolTipTexts(watcher.itemProperty("ToolTip")).value(1) ==
+               "3.01 GB on the Desktop, 4 items — Moderate";
+    }));
+    EXPECT_EQ(gauge->accessibleName(), shownLoad) << "the closed panel was refreshed";
+
+    // With an icon the app outlives its window, which the tray menu brings back;
+    // the menu also opens the panel, one entry away where a click shows the menu.
+    EXPECT_EQ(menuLabels(delegate.notifierItem()->serviceName()),
+              QStringList({"Show Load Panel", "Open Pilewatch", "-", "Quit Pilewatch"}));
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
     app.mainWindow().close();
     ASSERT_FALSE(app.mainWindow().isVisible());
-    menu->actions().first()->trigger();
-    EXPECT_TRUE(app.mainWindow().isVisible());
+    const auto click = [&](int id) {
+        QDBusMessage event = QDBusMessage::createMethodCall(
+            delegate.notifierItem()->serviceName(), "/MenuBar", "com.canonical.dbusmenu", "Event");
+        event << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+        QDBusConnection::sessionBus().asyncCall(event);
+    };
+    click(2);
+    EXPECT_TRUE(waitUntil([&] { return app.mainWindow().isVisible(); }));
+    click(1);
+    EXPECT_TRUE(waitUntil([&] { return panel.isVisible(); }));
+    EXPECT_EQ(panel.geometry().topLeft(),
+              PanelWindow::placement(QRect(640, 12, 1, 1), {}, screen.geometry(),
+                                     screen.availableGeometry())
+                  .topLeft())
+        << "not where the icon was last seen";
 }
 
 TEST(SingleInstance, ASecondStartHandsOverToTheRunningPilewatchAndLeaves) {

@@ -1,4 +1,5 @@
 #include "HeftwickApp.h"
+#include "Pixels.h"
 #include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
@@ -7,9 +8,12 @@
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/Sidebar.h"
+#include "shell/StatusIcon.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFileInfo>
+#include <QPainter>
 #include <QPointer>
 #include <QRawFont>
 #include <QSet>
@@ -157,61 +161,131 @@ TEST_F(MainWindowTest, ClicksAndArrowKeysShowOnlyTheSelectedTabAndKeepTheSidebar
     }
 }
 
-TEST(PanelPlacement, CentredBelowTheAnchorAboveItWithoutRoomAndAlwaysOnTheScreen) {
+TEST(PanelPlacement, OnTheBarsInnerSideBesideTheIconAndAlwaysInsideTheWorkArea) {
     const QRect screen(0, 0, 1280, 800), rightScreen(1280, 0, 1920, 1080);
-    const std::tuple<QRect, QRect, QPoint> cases[] = {
-        {{600, 0, 24, 24}, screen, {422, 28}},        // centred below
-        {{600, 776, 24, 24}, screen, {422, 232}},     // no room below
-        {{1270, 0, 10, 10}, screen, {900, 14}},       // right edge
-        {{0, 0, 10, 10}, screen, {0, 14}},            // left edge
-        {{1279, 799, 1, 1}, screen, {900, 255}},      // bottom right corner
-        {{640, 400, 1, 1}, screen, {451, 0}},         // no room below nor above
-        {{3190, 0, 10, 10}, rightScreen, {2820, 14}}, // a second screen
+    const QRect underTopBar = screen.adjusted(0, 28, 0, 0),
+                overBottomBar = screen.adjusted(0, 0, 0, -28);
+    const QRect topBar(0, 0, 1280, 28), bottomBar(0, 772, 1280, 28), leftBar(0, 0, 40, 800);
+    const QRect click(1250, 14, 1, 1);
+    struct Case {
+        const char* what;
+        QRect anchor, bar, screen, area;
+        QPoint topLeft;
     };
-    for (const auto& [anchor, area, topLeft] : cases) {
-        SCOPED_TRACE(anchor.x());
-        EXPECT_EQ(PanelWindow::placement(anchor, area), QRect(topLeft, QSize(380, 540)));
+    // clang-format off
+    const Case cases[] = {
+        {"top bar, centred below the icon", {600, 2, 24, 24}, topBar, screen, underTopBar, {422, 32}},
+        {"a click in the top bar", click, topBar, screen, underTopBar, {900, 32}},
+        {"a click, bar unknown, strut known", click, {}, screen, underTopBar, {900, 33}},
+        // A 30-pixel bar of another client, under XWayland: no dock, no strut.
+        {"a click in an unknown bar", {1260, 15, 1, 1}, {}, screen, screen, {900, 35}},
+        {"the same at the bottom", {1260, 784, 1, 1}, {}, screen, screen, {900, 225}},
+        {"bottom bar", {600, 774, 24, 24}, bottomBar, screen, overBottomBar, {422, 228}},
+        {"bottom bar without strut", {600, 774, 24, 24}, bottomBar, screen, screen, {422, 228}},
+        {"a vertical bar on the left", {8, 700, 24, 24}, leftBar, screen, screen.adjusted(40, 0, 0, 0), {44, 260}},
+        {"an icon on no known bar", {0, 0, 10, 10}, {}, screen, screen, {0, 14}},
+        {"the left end of a top bar", {0, 2, 24, 24}, topBar, screen, underTopBar, {0, 32}},
+        {"a second screen", {3190, 0, 10, 10}, QRect(1280, 0, 1920, 30), rightScreen,
+         rightScreen.adjusted(0, 30, 0, 0), {2820, 34}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRect panel = PanelWindow::placement(c.anchor, c.bar, c.screen, c.area);
+        EXPECT_EQ(panel, QRect(c.topLeft, QSize(380, 540)));
+        EXPECT_TRUE(c.area.contains(panel));
     }
+    // Without struts: a bar by its length, an icon slot by the nearest edge.
+    EXPECT_EQ(PanelWindow::barEdge(QRect(1270, 300, 10, 300), screen, screen), Qt::RightEdge);
+    EXPECT_EQ(PanelWindow::barEdge(QRect(0, 0, 800, 28), screen, screen), Qt::TopEdge);
+    EXPECT_EQ(PanelWindow::barEdge(QRect(1250, 2, 22, 26), screen, screen), Qt::TopEdge);
+    // A tray only as wide as its icon, in a corner: the top edge, as most bars.
+    EXPECT_EQ(PanelWindow::barEdge(QRect(1257, 0, 23, 24), screen, screen), Qt::TopEdge);
+    EXPECT_EQ(PanelWindow::barEdge(QRect(100, 300, 10, 10), screen, screen), Qt::LeftEdge);
 }
 
-// The most opaque pixel's colour: the ink of a one-colour icon.
-QColor inkColour(const QImage& image) {
-    QColor ink(Qt::transparent);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y).alpha() > ink.alpha())
-                ink = image.pixelColor(x, y);
-    return ink;
+// How many of the icon's opaque pixels stand out from the bar by 3:1 or more.
+int pixelsStandingOut(const QImage& icon, const QColor& bar) {
+    int count = 0;
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x) {
+            const QColor pixel = icon.pixelColor(x, y);
+            count += pixel.alpha() == 255 && contrastRatio(pixel, bar) >= 3.0;
+        }
+    return count;
 }
 
-// Run from the build folder the icon theme has no Pilewatch icons; installed, it has.
-TEST(StatusIcon, TheInstalledSymbolicIconByNameWhereTheThemeHasItElseTheWhiteGlyph) {
+// Run from the build folder the icon theme has no Pilewatch icons and the
+// drawing built into the executable stands in; installed, the icon has its name.
+// Drawn in its own colours (pixmap-only trays, XEmbed, hosts that do not
+// recolour), both the light gauge and its dark outline show on any bar.
+TEST(StatusIcon, TheInstalledSymbolicIconByNameElseTheBuiltInDrawingVisibleOnAnyBar) {
     ScopedHome home;
     {
         ScopedIconTheme buildFolder;
-        const QIcon glyph = AppDelegate::statusIcon();
-        EXPECT_TRUE(glyph.name().isEmpty());
-        const QImage drawn = glyph.pixmap(QSize(22, 22)).toImage();
-        EXPECT_GT(inkedPixels(drawn), 40);
-        EXPECT_EQ(inkColour(drawn).rgb(), QColor(Qt::white).rgb());
+        const QIcon builtIn = StatusIcon::icon();
+        EXPECT_TRUE(builtIn.name().isEmpty());
+        EXPECT_GT(inkedPixels(builtIn.pixmap(QSize(22, 22)).toImage()), 100);
         EXPECT_TRUE(PilewatchApp().mainWindow().windowIcon().name().isEmpty());
     }
     ScopedIconTheme installed;
     ASSERT_TRUE(installed.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
     ASSERT_TRUE(installed.add("scalable/apps", "io.pilewatch.Pilewatch.svg"));
-    const QIcon themed = AppDelegate::statusIcon();
+    const QIcon themed = StatusIcon::icon();
     EXPECT_EQ(themed.name(), "io.pilewatch.Pilewatch-symbolic");
-    // Where the panel does not recolour it, a mid grey that shows on light and dark panels.
-    const QImage drawn = themed.pixmap(QSize(22, 22)).toImage();
-    EXPECT_GT(inkedPixels(drawn), 40);
-    const QColor ink = inkColour(drawn);
-    EXPECT_EQ(ink.red(), ink.green());
-    EXPECT_EQ(ink.green(), ink.blue());
-    EXPECT_NEAR(ink.lightnessF(), 0.5, 0.05);
-    EXPECT_TRUE(drawn.save(screenshotPath("tray-icon-symbolic.png")));
-    EXPECT_TRUE(
-        themed.pixmap(QSize(22, 22), 4.0).save(screenshotPath("tray-icon-symbolic@4x.png")));
     EXPECT_EQ(PilewatchApp().mainWindow().windowIcon().name(), "io.pilewatch.Pilewatch");
+
+    for (const int size : {16, 22, 32}) {
+        const QImage drawn = themed.pixmap(QSize(size, size), 2.0).toImage();
+        EXPECT_EQ(drawn.size(), QSize(size, size) * 2) << "not drawn at twice the size";
+        // Light, dark and Debian's stock waybar blue.
+        for (const char* bar : {"#f6f5f4", "#ffffff", "#303030", "#000000", "#2980b9"}) {
+            SCOPED_TRACE(std::to_string(size) + " px on " + bar);
+            EXPECT_GT(pixelsStandingOut(drawn, QColor(bar)), size * size / 4);
+        }
+    }
+    EXPECT_TRUE(themed.pixmap(QSize(22, 22), 4.0).save(screenshotPath("tray-icon@4x.png")));
+}
+
+TEST(StatusIcon, IconThemePathOnlyForAnInstallationOutsideTheStandardIconFolders) {
+    QTemporaryDir prefix;
+    const QString icons = prefix.path() + "/share/icons";
+    ASSERT_TRUE(QDir().mkpath(prefix.path() + "/bin"));
+    EXPECT_EQ(StatusIcon::themePathFor(prefix.path() + "/bin", {}), "") << "no icon installed";
+    ASSERT_TRUE(QDir().mkpath(icons + "/hicolor/symbolic/apps"));
+    ASSERT_TRUE(QFile::copy(PILEWATCH_DATA_DIR "/io.pilewatch.Pilewatch-symbolic.svg",
+                            icons + "/hicolor/symbolic/apps/io.pilewatch.Pilewatch-symbolic.svg"));
+    EXPECT_EQ(StatusIcon::themePathFor(prefix.path() + "/bin", {"/usr/share/icons"}),
+              QFileInfo(icons).canonicalFilePath());
+    EXPECT_EQ(StatusIcon::themePathFor(prefix.path() + "/bin", {"/usr/share/icons", icons + "/"}),
+              "");
+}
+
+// An XEmbed slot is seldom square: the icon keeps its shape, drawn afresh at
+// the slot's shorter side.
+TEST(StatusIcon, InAnXEmbedSlotSquareAndCentredAtTheSlotsSize) {
+    ScopedHome home;
+    ScopedIconTheme buildFolder;
+    const QIcon slotIcon = StatusIcon::squareInSlot(StatusIcon::icon());
+    EXPECT_EQ(slotIcon.actualSize(QSize(22, 26)), QSize(22, 22));
+    for (const qreal ratio : {1.0, 2.0}) {
+        QImage slot(QSize(22, 26) * ratio, QImage::Format_ARGB32_Premultiplied);
+        slot.setDevicePixelRatio(ratio);
+        slot.fill(Qt::transparent);
+        QPainter painter(&slot);
+        slotIcon.paint(&painter, QRect(0, 0, 22, 26));
+        painter.end();
+        QImage expected(QSize(22, 26) * ratio, QImage::Format_ARGB32_Premultiplied);
+        expected.setDevicePixelRatio(ratio);
+        expected.fill(Qt::transparent);
+        QPainter reference(&expected);
+        reference.drawImage(QPoint(0, 2),
+                            StatusIcon::icon().pixmap(QSize(22, 22), ratio).toImage());
+        reference.end();
+        EXPECT_EQ(slot.convertToFormat(QImage::Format_ARGB32),
+                  expected.convertToFormat(QImage::Format_ARGB32))
+            << "at pixel ratio " << ratio;
+    }
 }
 
 TEST(PanelWindow, OpensAsAFramelessDarkPopupTakesTheKeyboardAndClosesOnEscapeOrAClickOutside) {

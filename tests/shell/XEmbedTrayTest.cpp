@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 #include "shell/PanelWindow.h"
 #include "shell/TrayHostWatcher.h"
+#include "shell/X11Desktop.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -31,16 +32,35 @@ TEST(XEmbedTray, TheIconJoinsATrayThatStartsLaterAndThePanelOpensBelowIt) {
     ASSERT_TRUE(waitUntil(iconInTheTray, 10000)) << "the tray did not embed the icon";
     TrayHostWatcher startedAfterTheTray;
     startedAfterTheTray.start();
-    EXPECT_TRUE(startedAfterTheTray.hasFoundHost());
+    EXPECT_TRUE(waitUntil([&] { return startedAfterTheTray.hasFoundHost(); }));
+    EXPECT_EQ(startedAfterTheTray.host(), TrayHostWatcher::Host::xembed);
 
+    // The tooltip: its title, then the state (no Desktop folder in this home).
+    EXPECT_EQ(delegate.statusItem()->toolTip(), "Load\nZero KB on the Desktop, 0 items — Light");
+
+    // A click on the icon, as the user makes it: the panel opens under the bar
+    // (the dock, not the icon), its right end at the screen's.
     const QRect icon = delegate.statusItem()->geometry();
+    const QRect bar = X11Desktop::dockAt(icon.center());
+    EXPECT_EQ(bar.top(), 0);
+    EXPECT_EQ(bar.height(), trayHeight);
+    EXPECT_TRUE(bar.contains(icon));
     PanelWindow& panel = *delegate.popover();
-    delegate.togglePopover();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    EXPECT_EQ(panel.geometry().top(), icon.bottom() + 1 + PanelWindow::anchorGap);
+    const auto clickAt = [](const QPoint& p) {
+        return ChildProcess("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()),
+                                        "click", "1"})
+            .succeeds(5000);
+    };
+    ASSERT_TRUE(clickAt(icon.center()));
+    ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));
+    EXPECT_EQ(panel.geometry().top(), bar.bottom() + 1 + PanelWindow::anchorGap);
     EXPECT_EQ(panel.geometry().right(), screen.right()) << "not moved inside the screen";
+    EXPECT_LE(panel.geometry().left(), icon.left());
     QGuiApplication::primaryScreen()->grabWindow(0).save(screenshotPath("tray-xembed.png"));
-    delegate.togglePopover();
+    // A second click on the icon closes it, and does not open it again.
+    ASSERT_TRUE(clickAt(icon.center()));
+    EXPECT_TRUE(waitUntil([&] { return !panel.isVisible(); }));
+    waitUntil([] { return false; }, 500);
     EXPECT_FALSE(panel.isVisible());
 }
 

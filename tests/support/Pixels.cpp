@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 QImage renderOn(QWidget& widget, const QColor& background, qreal dpr) {
@@ -36,4 +37,17 @@ int countNear(const QImage& image, const QColor& color, QRect area, int toleranc
             if (colorDistance(image.pixelColor(x, y), color) <= tolerance)
                 ++count;
     return count;
+}
+
+double relativeLuminance(const QColor& color) {
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }

@@ -18,3 +18,7 @@ int colorDistance(const QColor& a, const QColor& b);
 // How many pixels of image inside area (in device pixels; the whole image when
 // empty) lie within tolerance of color.
 int countNear(const QImage& image, const QColor& color, QRect area = {}, int tolerance = 6);
+// WCAG 2's relative luminance of a colour, and the contrast ratio of two
+// (1 to 21).
+double relativeLuminance(const QColor& color);
+double contrastRatio(const QColor& a, const QColor& b);

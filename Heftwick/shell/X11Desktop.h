@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <cstdint>
+
+struct xcb_connection_t;
+
+// The X11 desktop around the app, read on Qt's own X connection: absent
+// (null, empty) on other platforms.
+namespace X11Desktop {
+
+xcb_connection_t* connection();
+// The X screen the app runs on, as named by DISPLAY (":0.1" is screen 1).
+int screenNumber();
+std::uint32_t internAtom(const QByteArray& name);
+
+// A position in the X server's pixels (as tray hosts report them) in Qt's
+// device-independent coordinates, on the screen that holds it; and back.
+QPoint fromNative(const QPoint& native);
+QPoint toNative(const QPoint& position);
+
+// A position a tray host reports. Hosts on a scaled desktop (GTK's and
+// Qt's) report their own device-independent pixels, as Qt uses them; a
+// position on no screen in those is taken for the X server's pixels of a host
+// that does not scale.
+QPoint fromHost(const QPoint& position);
+
+// The dock (a panel or tray bar: _NET_WM_WINDOW_TYPE_DOCK) shown at a
+// position, in Qt's coordinates; empty where there is none.
+QRect dockAt(const QPoint& position);
+
+} // namespace X11Desktop
