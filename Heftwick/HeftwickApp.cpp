@@ -1,8 +1,11 @@
 #include "HeftwickApp.h"
 
+#include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
+#include "dashboard/DesktopNotifier.h"
 #include "dashboard/LoadDashboard.h"
+#include "shell/CriticalWatcher.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/TrayHostWatcher.h"
@@ -12,7 +15,10 @@
 #include <QMenu>
 #include <QTimer>
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {}
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent) {
+    connect(new CriticalWatcher(m_engine, this), &CriticalWatcher::crossedIntoCritical, this,
+            &AppDelegate::announceCritical);
+}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -52,7 +58,7 @@ void AppDelegate::createStatusItem() {
     // tray nothing could show it.
     setupPopover();
     m_statusItem = new QSystemTrayIcon(statusIcon(), this);
-    m_statusItem->setToolTip("Load");
+    m_statusItem->setToolTip(tr("Load"));
     m_statusItem->setContextMenu(makeStatusMenu());
     connect(m_statusItem, &QSystemTrayIcon::activated, this, &AppDelegate::statusItemActivated);
     m_statusItem->show();
@@ -63,9 +69,9 @@ void AppDelegate::createStatusItem() {
 
 QMenu* AppDelegate::makeStatusMenu() {
     m_statusMenu = std::make_unique<QMenu>();
-    m_statusMenu->addAction("Open Pilewatch", this, &AppDelegate::mainWindowRequested);
+    m_statusMenu->addAction(tr("Open Pilewatch"), this, &AppDelegate::mainWindowRequested);
     m_statusMenu->addSeparator();
-    m_statusMenu->addAction("Quit Pilewatch", qApp, &QCoreApplication::quit);
+    m_statusMenu->addAction(tr("Quit Pilewatch"), qApp, &QCoreApplication::quit);
     return m_statusMenu.get();
 }
 
@@ -84,6 +90,23 @@ void AppDelegate::togglePopover() {
     m_popover->toggle(statusItemAnchor());
 }
 
+void AppDelegate::showDashboard() {
+    if (m_statusItem && m_popover && !m_popover->isVisible())
+        togglePopover();
+    else if (!m_statusItem)
+        emit mainWindowRequested();
+}
+
+// Where no notification server runs, the gauge alone shows the status.
+void AppDelegate::announceCritical(qint64 totalBytes) {
+    DesktopNotifier::shared().send(
+        {tr("Your Desktop is Critical: %1").arg(formatBytes(totalBytes)),
+         {tr("Move old items to the Trash or archive them to lighten it.")},
+         {{DesktopNotifier::defaultAction, tr("Open Pilewatch"), [this] { showDashboard(); }}},
+         0},
+        [](uint) {}, [] {});
+}
+
 // The icon's place on screen; a StatusNotifierItem tray tells none, and the
 // pointer, which just clicked the icon, stands in for it.
 QRect AppDelegate::statusItemAnchor() const {
@@ -96,8 +119,8 @@ PilewatchApp::PilewatchApp()
     // Linux window managers keep their own title bar: hiding it would leave a
     // window that can be neither moved nor resized with the usual controls, so
     // the window keeps its decorations and simply carries the app's name.
-    m_mainWindow->setWindowTitle("Pilewatch");
-    m_mainWindow->setAccessibleName("Pilewatch");
+    m_mainWindow->setWindowTitle(AppDelegate::tr("Pilewatch"));
+    m_mainWindow->setAccessibleName(AppDelegate::tr("Pilewatch"));
     // The installed application icon where there is one, as in the launcher.
     m_mainWindow->setWindowIcon(
         QIcon::fromTheme(appIconName, Symbols::icon(AppDelegate::statusSymbol,

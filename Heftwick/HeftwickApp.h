@@ -41,6 +41,9 @@ public:
     void applicationDidFinishLaunching();
     // Opens the closed panel by the tray icon, or closes the open one.
     void togglePopover();
+    // Brings the dashboard forward: the panel where there is a tray icon,
+    // else the main window.
+    void showDashboard();
 
 signals:
     // The tray menu asks for the main window.
@@ -53,6 +56,7 @@ private:
     QMenu* makeStatusMenu();
     void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
     QRect statusItemAnchor() const;
+    void announceCritical(qint64 totalBytes);
 
     LoadEngine m_engine;
     QSystemTrayIcon* m_statusItem = nullptr;

@@ -1,11 +1,13 @@
 #include "HeftwickApp.h"
 #include "shell/SingleInstance.h"
+#include "shell/Translations.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pilewatch");
+    Translations::install();
     // The app's id names its session-bus name and its installed desktop entry,
     // icons and metainfo alike; desktops match the windows to the entry by it.
     QGuiApplication::setDesktopFileName(SingleInstance::serviceName);

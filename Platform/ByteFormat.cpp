@@ -1,5 +1,6 @@
 #include "ByteFormat.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cmath>
 
@@ -35,9 +36,10 @@ QString number(double value, int decimals, const QLocale& locale) {
 
 QString magnitude(quint64 bytes, const QLocale& locale) {
     if (bytes == 0)
-        return QStringLiteral("Zero KB");
+        return QCoreApplication::translate("ByteFormat", "Zero KB");
     if (bytes < 1000)
-        return bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes);
+        return bytes == 1 ? QCoreApplication::translate("ByteFormat", "1 byte")
+                          : QCoreApplication::translate("ByteFormat", "%1 bytes").arg(bytes);
     double scaled = double(bytes);
     for (std::size_t i = 0; i < units.size(); ++i) {
         scaled /= 1000.0;

@@ -9,6 +9,9 @@ packages=(
   # Qt 6 (Core, Gui, Widgets, DBus, Sql with SQLite), its platform plugins and
   # its SVG icon engine (the installed icons)
   qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libqt6svg6
+  # Qt's translation tools (lupdate makes the translation template) and their
+  # CMake package
+  qt6-l10n-tools qt6-tools-dev
   # X11: the tray manager selection is read on the X connection
   libxcb1-dev
   # fonts: the symbol font embedded at build time, and a plain UI font

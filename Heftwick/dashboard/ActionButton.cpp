@@ -4,6 +4,7 @@
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
 #include "Platform/Tone.h"
+#include "RemedyNoteLine.h"
 #include "engine/LoadEngine.h"
 
 #include <QBoxLayout>
@@ -96,14 +97,15 @@ void ActionButton::paintEvent(QPaintEvent*) {
                      text());
 }
 
-void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, const QPalette& palette,
-                    const RemedyCaptions& captions) {
-    row->addWidget(new ActionButton(QStringLiteral("trash"), captions.cleanOld,
-                                    Tone::resolve(NamedColor::red, palette),
-                                    [&engine] { engine.cleanOldFiles(cleanupAgeDays); }));
+void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, RemedyNoteLine& line,
+                    const QPalette& palette, const RemedyCaptions& captions) {
+    row->addWidget(new ActionButton(
+        QStringLiteral("trash"), captions.cleanOld, Tone::resolve(NamedColor::red, palette),
+        [&engine, &line] { line.run([&engine] { engine.cleanOldFiles(cleanupAgeDays); }); }));
     row->addWidget(new ActionButton(QStringLiteral("folder.badge.plus"), captions.archive,
-                                    Tone::resolve(NamedColor::blue, palette),
-                                    [&engine] { engine.archiveToFolder(); }));
+                                    Tone::resolve(NamedColor::blue, palette), [&engine, &line] {
+                                        line.run([&engine] { engine.archiveToFolder(); });
+                                    }));
     row->addWidget(new ActionButton(QStringLiteral("arrow.clockwise"), captions.rescan,
                                     Tone::resolve(NamedColor::green, palette),
                                     [&engine] { engine.scan(); }));

@@ -5,6 +5,7 @@
 
 class LoadEngine;
 class QBoxLayout;
+class RemedyNoteLine;
 
 // A tinted tile: a symbol over a short caption, both in the tint, on a faint
 // rounded tile of the same tint. Clicking it, or pressing Space or Enter while
@@ -37,6 +38,6 @@ struct RemedyCaptions {
 
 // Adds the three remedies to row as tiles, tinted red, blue and green in the
 // appearance of palette: move files older than 30 days to the trash, archive
-// everything into a dated folder, rescan.
-void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, const QPalette& palette,
-                    const RemedyCaptions& captions);
+// everything into a dated folder (both announced through line), rescan.
+void addRemedyTiles(QBoxLayout* row, LoadEngine& engine, RemedyNoteLine& line,
+                    const QPalette& palette, const RemedyCaptions& captions);

@@ -1,6 +1,7 @@
 #include "CategoryCard.h"
 
 #include "ColorDot.h"
+#include "dashboard/EngineTexts.h"
 
 #include <QPainter>
 
@@ -46,21 +47,22 @@ private:
 };
 
 QWidget* makeRow(const LoadEngine::Category& category) {
-    return cardRow(new ColorDot(6, Tone::named(category.color)), category.name, category.bytes,
-                   0.4);
+    return cardRow(new ColorDot(6, Tone::named(category.color)),
+                   EngineTexts::categoryName(category.name), category.bytes, 0.4);
 }
 
 QWidget* makeBar(const LoadEngine::Category& category, qint64 total) {
     const double share = shareOf(category.bytes, total);
     auto* bar = new ShareBar(category.color, share);
-    bar->setAccessibleName(
-        QStringLiteral("%1 share: %2%").arg(category.name).arg(qRound(share * 100)));
+    bar->setAccessibleName(CategoryCard::tr("%1 share: %2%")
+                               .arg(EngineTexts::categoryName(category.name))
+                               .arg(qRound(share * 100)));
     return bar;
 }
 
 } // namespace
 
-CategoryCard::CategoryCard(QWidget* parent) : CardFrame(QStringLiteral("BREAKDOWN"), 8, parent) {}
+CategoryCard::CategoryCard(QWidget* parent) : CardFrame(tr("BREAKDOWN"), 8, parent) {}
 
 void CategoryCard::setCategories(const QList<LoadEngine::Category>& categories, qint64 total) {
     clearList();

@@ -4,6 +4,7 @@
 #include "Platform/TextStyles.h"
 #include "Platform/ToneLabel.h"
 #include "StatusRow.h"
+#include "dashboard/EngineTexts.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -36,33 +37,38 @@ QVBoxLayout* column(int spacing) {
 QLayout* legend(const QPalette& palette) {
     struct Level {
         NamedColor color;
-        const char16_t* label;
-        const char16_t* desc;
+        LoadEngine::LoadStatus status;
+        const char* desc;
     };
     static constexpr Level levels[] = {
-        {NamedColor::green, u"Light", u"Under 1 GB \u2014 your desktop is clean and organized"},
-        {NamedColor::yellow, u"Moderate",
-         u"1\u20134 GB \u2014 starting to get cluttered, consider tidying"},
-        {NamedColor::orange, u"Heavy",
-         u"4\u20137 GB \u2014 significantly cluttered, cleanup recommended"},
-        {NamedColor::red, u"Critical", u"Over 7 GB \u2014 very cluttered, impacts performance"},
+        {NamedColor::green, LoadEngine::LoadStatus::light,
+         QT_TRANSLATE_NOOP("HelpPopover", "Under 1 GB — your desktop is clean and organized")},
+        {NamedColor::yellow, LoadEngine::LoadStatus::moderate,
+         QT_TRANSLATE_NOOP("HelpPopover", "1–4 GB — starting to get cluttered, consider tidying")},
+        {NamedColor::orange, LoadEngine::LoadStatus::heavy,
+         QT_TRANSLATE_NOOP("HelpPopover", "4–7 GB — significantly cluttered, cleanup recommended")},
+        {NamedColor::red, LoadEngine::LoadStatus::critical,
+         QT_TRANSLATE_NOOP("HelpPopover", "Over 7 GB — very cluttered, impacts performance")},
     };
     QVBoxLayout* rows = column(8);
     for (const Level& level : levels)
         rows->addWidget(new StatusRow(Tone::resolve(level.color, palette),
-                                      QString::fromUtf16(level.label),
-                                      QString::fromUtf16(level.desc)));
+                                      EngineTexts::statusName(level.status),
+                                      HelpPopover::tr(level.desc)));
     return rows;
 }
 
 QLayout* steps() {
     QVBoxLayout* lines = column(6);
-    for (const char* step : {"1. Scans your Desktop folder every 20 seconds",
-                             "2. Calculates total size of all files and folders",
-                             "3. Categorizes items by type (Images, Videos, etc.)",
-                             "4. Displays a visual gauge from 0 to 10 GB",
-                             "5. Lets you clean or archive with one click"})
-        lines->addWidget(secondaryBody(QString::fromLatin1(step)));
+    static constexpr const char* texts[] = {
+        QT_TRANSLATE_NOOP("HelpPopover", "1. Scans your Desktop folder every 20 seconds"),
+        QT_TRANSLATE_NOOP("HelpPopover", "2. Calculates total size of all files and folders"),
+        QT_TRANSLATE_NOOP("HelpPopover", "3. Categorizes items by type (Images, Videos, etc.)"),
+        QT_TRANSLATE_NOOP("HelpPopover", "4. Displays a visual gauge from 0 to 10 GB"),
+        QT_TRANSLATE_NOOP("HelpPopover", "5. Lets you clean or archive with one click"),
+    };
+    for (const char* step : texts)
+        lines->addWidget(secondaryBody(HelpPopover::tr(step)));
     return lines;
 }
 
@@ -74,25 +80,25 @@ QWidget* content(const QPalette& palette) {
     outer->addLayout(layout);
     // Content shorter than the page stays at its top.
     outer->addStretch(1);
-    layout->addWidget(paragraph(QStringLiteral("About Pilewatch"),
+    layout->addWidget(paragraph(HelpPopover::tr("About Pilewatch"),
                                 TextStyles::font(TextStyle::title3, true), Tone::windowText()));
     layout->addWidget(paragraph(
-        QStringLiteral("Pilewatch monitors your Desktop folder and visualizes how much storage "
-                       "it's consuming. A cluttered desktop slows down your Mac and creates "
-                       "mental overhead."),
+        HelpPopover::tr("Pilewatch monitors your Desktop folder and visualizes how much storage "
+                        "it's consuming. A cluttered desktop slows down your computer and creates "
+                        "mental overhead."),
         TextStyles::font(TextStyle::body), Tone::windowText()));
     layout->addWidget(new Divider);
-    layout->addWidget(headline(QStringLiteral("Understanding the Gauge")));
+    layout->addWidget(headline(HelpPopover::tr("Understanding the Gauge")));
     layout->addLayout(legend(palette));
     layout->addWidget(new Divider);
-    layout->addWidget(headline(QStringLiteral("How It Works")));
+    layout->addWidget(headline(HelpPopover::tr("How It Works")));
     layout->addLayout(steps());
     layout->addWidget(new Divider);
-    layout->addWidget(headline(QStringLiteral("Safe Cleanup")));
-    layout->addWidget(secondaryBody(QString::fromUtf16(
-        u"The 'Clean Old Files' feature moves items to Trash \u2014 you can restore them from "
-        u"Trash if needed. The 'Archive' feature moves everything into a dated folder on your "
-        u"desktop, so nothing is lost.")));
+    layout->addWidget(headline(HelpPopover::tr("Safe Cleanup")));
+    layout->addWidget(secondaryBody(
+        HelpPopover::tr("The 'Clean Old Files' feature moves items to Trash — you can restore "
+                        "them from Trash if needed. The 'Archive' feature moves everything into a "
+                        "dated folder on your desktop, so nothing is lost.")));
     return page;
 }
 
@@ -100,7 +106,7 @@ QWidget* content(const QPalette& palette) {
 
 HelpPopover::HelpPopover(QWidget* parent) : QWidget(parent) {
     setFixedSize(pageSize);
-    setAccessibleName(QStringLiteral("About Pilewatch"));
+    setAccessibleName(tr("About Pilewatch"));
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

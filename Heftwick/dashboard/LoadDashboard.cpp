@@ -8,8 +8,10 @@
 #include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
 #include "Platform/ToneLabel.h"
+#include "RemedyNoteLine.h"
 #include "ShownStateFollower.h"
 #include "TopFilesCard.h"
+#include "dashboard/EngineTexts.h"
 
 #include <QHBoxLayout>
 #include <QLinearGradient>
@@ -29,7 +31,7 @@ public:
     HeaderBadge(const LoadEngine& engine, QWidget* parent = nullptr)
         : QWidget(parent), m_engine(engine) {
         setFixedSize(28, 28);
-        setAccessibleName(QStringLiteral("Pilewatch"));
+        setAccessibleName(LoadDashboard::tr("Pilewatch"));
     }
 
 protected:
@@ -57,10 +59,10 @@ QWidget* titleBlock() {
     auto* column = new QVBoxLayout(block);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(new ToneLabel(QStringLiteral("Pilewatch"),
+    column->addWidget(new ToneLabel(LoadDashboard::tr("Pilewatch"),
                                     TextStyles::font(14, QFont::Bold, FontDesign::rounded),
                                     Tone::windowText()));
-    column->addWidget(new ToneLabel(QStringLiteral("Pressure gauge for your files"),
+    column->addWidget(new ToneLabel(LoadDashboard::tr("Pressure gauge for your files"),
                                     TextStyles::font(9), Tone::windowText(0.4)));
     return block;
 }
@@ -71,7 +73,7 @@ LoadDashboard::LoadDashboard(LoadEngine& engine, QWidget* parent)
     : QWidget(parent), m_engine(engine) {
     setPalette(Palette::darkPanelPalette());
     setFixedSize(panelSize);
-    setAccessibleName(QStringLiteral("Pilewatch"));
+    setAccessibleName(tr("Pilewatch"));
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -132,22 +134,28 @@ QWidget* LoadDashboard::buildScrollArea() {
     return scroll;
 }
 
+// The tiles, with the line that tells what a remedy did where no
+// notification server does.
 QWidget* LoadDashboard::buildActionRow() {
-    auto* tiles = new QWidget;
-    auto* row = new QHBoxLayout(tiles);
-    row->setContentsMargins(sideMargin, 0, sideMargin, 0);
+    auto* block = new QWidget;
+    auto* column = new QVBoxLayout(block);
+    column->setContentsMargins(sideMargin, 0, sideMargin, 0);
+    column->setSpacing(8);
+    auto* row = new QHBoxLayout;
     row->setSpacing(8);
-    addRemedyTiles(
-        row, m_engine, palette(),
-        {QStringLiteral("Old Files"), QStringLiteral("Archive All"), QStringLiteral("Rescan")});
-    return tiles;
+    m_note = new RemedyNoteLine(m_engine);
+    addRemedyTiles(row, m_engine, *m_note, palette(),
+                   {tr("Old Files"), tr("Archive All"), tr("Rescan")});
+    column->addLayout(row);
+    column->addWidget(m_note);
+    return block;
 }
 
 void LoadDashboard::refresh() {
     const LoadEngine::LoadStatus status = m_engine.status();
     m_statusIcon->setText(Symbols::glyph(status.icon()));
     m_statusIcon->setColorRule(Tone::named(status.color()));
-    m_statusIcon->setAccessibleName(QStringLiteral("Status: %1").arg(status.rawValue()));
+    m_statusIcon->setAccessibleName(tr("Status: %1").arg(EngineTexts::statusName(status)));
     m_badge->update();
     m_gauge->setLoad(m_engine.loadPercent(), status, m_engine.totalBytes(), m_engine.fileCount());
     m_categories->setCategories(m_engine.categoryBreakdown(), m_engine.totalBytes());

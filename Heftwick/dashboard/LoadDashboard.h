@@ -6,6 +6,7 @@
 
 class CategoryCard;
 class LoadGauge;
+class RemedyNoteLine;
 class ToneLabel;
 class TopFilesCard;
 
@@ -35,6 +36,7 @@ private:
     QWidget* m_badge = nullptr;
     ToneLabel* m_statusIcon = nullptr;
     LoadGauge* m_gauge = nullptr;
+    RemedyNoteLine* m_note = nullptr;
     CategoryCard* m_categories = nullptr;
     TopFilesCard* m_topFiles = nullptr;
 };

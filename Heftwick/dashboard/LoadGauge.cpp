@@ -5,6 +5,7 @@
 #include "Platform/Palette.h"
 #include "Platform/TextStyles.h"
 #include "Platform/Tone.h"
+#include "dashboard/EngineTexts.h"
 
 #include <QConicalGradient>
 #include <QPainter>
@@ -125,10 +126,10 @@ void LoadGauge::setLoad(double percent, LoadEngine::LoadStatus status, qint64 to
     m_status = status;
     m_total = total;
     m_count = count;
-    setAccessibleName(QStringLiteral("Desktop load: %1, %2 items, %3")
+    setAccessibleName(tr("Desktop load: %1, %2 items, %3")
                           .arg(formatBytes(total))
                           .arg(count)
-                          .arg(status.rawValue()));
+                          .arg(EngineTexts::statusName(status)));
     update();
 }
 
@@ -184,8 +185,8 @@ void LoadGauge::paintShadow(QPainter& painter, const QRectF& ring) {
 
 void LoadGauge::paintCentre(QPainter& painter, const QRectF& ring) const {
     const QString totalText = formatBytes(m_total);
-    const QString countText = QStringLiteral("%1 items").arg(m_count);
-    const QString captionText = m_status.rawValue().toUpper();
+    const QString countText = tr("%1 items").arg(m_count);
+    const QString captionText = EngineTexts::statusName(m_status).toUpper();
     // The column is laid out for the total at its full size; a total that
     // would come closer to the ring than the clearance is drawn smaller,
     // centred on the same line.

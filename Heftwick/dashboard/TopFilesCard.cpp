@@ -9,7 +9,7 @@ ToneLabel* makeKindIcon(bool isDirectory) {
     auto* icon = new ToneLabel(
         Symbols::glyph(isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill")),
         Symbols::font(11), Tone::windowText(0.3));
-    icon->setAccessibleName(isDirectory ? QStringLiteral("Folder") : QStringLiteral("File"));
+    icon->setAccessibleName(isDirectory ? TopFilesCard::tr("Folder") : TopFilesCard::tr("File"));
     return icon;
 }
 
@@ -19,8 +19,7 @@ QWidget* makeRow(const LoadEngine::FileItem& item) {
 
 } // namespace
 
-TopFilesCard::TopFilesCard(QWidget* parent)
-    : CardFrame(QStringLiteral("HEAVIEST ITEMS"), 6, parent) {}
+TopFilesCard::TopFilesCard(QWidget* parent) : CardFrame(tr("HEAVIEST ITEMS"), 6, parent) {}
 
 void TopFilesCard::setItems(const QList<LoadEngine::FileItem>& items) {
     clearList();

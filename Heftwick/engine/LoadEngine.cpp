@@ -4,6 +4,7 @@
 #include "DesktopScanner.h"
 #include "DesktopWatcher.h"
 #include "PosixFs.h"
+#include "RemedyUndo.h"
 #include "Trash.h"
 
 #include <QCoreApplication>
@@ -290,38 +291,69 @@ QDateTime LoadEngine::cleanupCutoff(int days, const QDateTime& now) {
 }
 
 void LoadEngine::cleanOldFiles(int days) {
-    trashItemsModifiedBefore(cleanupCutoff(days, QDateTime::currentDateTime()));
+    RemedyOutcome outcome;
+    outcome.kind = RemedyOutcome::Kind::trash;
+    outcome.days = days;
+    outcome.desktopIsHome = holdsHomeFolder(m_desktopPath);
+    if (!outcome.desktopIsHome)
+        trashItemsModifiedBefore(cleanupCutoff(days, QDateTime::currentDateTime()), outcome);
+    finishRemedy(outcome);
 }
 
-void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff) {
-    if (!holdsHomeFolder(m_desktopPath)) {
-        const Trash trash;
-        for (const FileItem& item : m_state.topItems) {
-            // Decided by the last scan, confirmed on the entry right before it
-            // moves: one changed or removed since is left alone.
-            if (item.modified < cutoff && stillModifiedBefore(item.url, cutoff))
-                trash.moveToTrash(item.url); // failures are silent; the entry stays
-        }
+void LoadEngine::trashItemsModifiedBefore(const QDateTime& cutoff, RemedyOutcome& outcome) const {
+    const Trash trash;
+    for (const FileItem& item : m_state.topItems) {
+        // Decided by the last scan, confirmed on the entry right before it
+        // moves: one changed or removed since is left alone.
+        if (!(item.modified < cutoff && stillModifiedBefore(item.url, cutoff)))
+            continue;
+        const Trash::Trashed trashed = trash.moveToTrash(item.url);
+        if (trashed)
+            outcome.moved.append({item.url, trashed.filePath, trashed.infoPath, trashed.entry,
+                                  trashed.info, item.size});
+        else
+            outcome.stayed.append({item.url, trashed.error});
     }
-    scan();
 }
 
 void LoadEngine::archiveToFolder() {
-    if (!holdsHomeFolder(m_desktopPath))
-        moveTopItemsIntoTodaysArchive();
+    RemedyOutcome outcome;
+    outcome.kind = RemedyOutcome::Kind::archive;
+    outcome.desktopIsHome = holdsHomeFolder(m_desktopPath);
+    if (!outcome.desktopIsHome)
+        moveTopItemsIntoTodaysArchive(outcome);
+    finishRemedy(outcome);
+}
+
+void LoadEngine::moveTopItemsIntoTodaysArchive(RemedyOutcome& outcome) const {
+    outcome.archiveFolder = m_desktopPath + "/DesktopArchive_" +
+                            QDate::currentDate().toString(u"yyyy-MM-dd").toLatin1();
+    const QByteArray& folder = outcome.archiveFolder;
+    outcome.createdFolder = PosixFs::identityOf(AT_FDCWD, folder.constData()).inode == 0;
+    PosixFs::makePath(folder, 0777); // an existing folder from earlier today is reused
+    const PosixFs::UniqueFd archive = PosixFs::openDirectory(AT_FDCWD, folder.constData(), true);
+    const int folderError = archive.valid() ? 0 : errno;
+    for (const FileItem& item : m_state.topItems) {
+        // Never replaces an entry already in the archive; moving today's
+        // archive folder into itself fails harmlessly.
+        const QByteArray name = item.rawName();
+        if (archive.valid() &&
+            PosixFs::moveNoReplace(AT_FDCWD, item.url.constData(), archive.get(), name.constData()))
+            outcome.moved.append({item.url, PosixFs::childPath(folder, name), QByteArray(),
+                                  PosixFs::identityOf(archive.get(), name.constData()),
+                                  PosixFs::Identity(), item.size});
+        else
+            outcome.stayed.append({item.url, archive.valid() ? errno : folderError});
+    }
+}
+
+void LoadEngine::finishRemedy(const RemedyOutcome& outcome) {
+    emit remedyFinished(outcome);
     scan();
 }
 
-void LoadEngine::moveTopItemsIntoTodaysArchive() {
-    const QByteArray folder = m_desktopPath + "/DesktopArchive_" +
-                              QDate::currentDate().toString(u"yyyy-MM-dd").toLatin1();
-    PosixFs::makePath(folder, 0777); // an existing folder from earlier today is reused
-    const PosixFs::UniqueFd archive = PosixFs::openDirectory(AT_FDCWD, folder.constData(), true);
-    if (archive.valid()) {
-        // Never replaces an entry already in the archive; moving today's
-        // archive folder into itself fails harmlessly.
-        for (const FileItem& item : m_state.topItems)
-            PosixFs::moveNoReplace(AT_FDCWD, item.url.constData(), archive.get(),
-                                   item.rawName().constData());
-    }
+UndoOutcome LoadEngine::undoRemedy(const RemedyOutcome& outcome) {
+    UndoOutcome undo = RemedyUndo::putBack(outcome);
+    scan();
+    return undo;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/NamedColor.h"
+#include "RemedyOutcome.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -112,6 +113,8 @@ public:
     void scan();
     void cleanOldFiles(int days);
     void archiveToFolder();
+    // Puts back what a remedy moved (see RemedyUndo::putBack), then scans.
+    UndoOutcome undoRemedy(const RemedyOutcome& outcome);
 
     // Pure rules of the load model, public so tools and tests can check them.
     static double loadFraction(qint64 totalBytes);
@@ -124,6 +127,9 @@ signals:
     void stateChanged();
     // Emitted when a scan could not list the Desktop; the state is unchanged.
     void scanFailed(const QString& description);
+    // Emitted once per remedy, on its thread, after its moves and before the
+    // scan it ends with.
+    void remedyFinished(const RemedyOutcome& outcome);
 
 protected:
     // Replaces the published state in one step and notifies observers.
@@ -149,8 +155,9 @@ private:
 
     // Entries modified strictly before this instant are old.
     static QDateTime cleanupCutoff(int days, const QDateTime& now);
-    void trashItemsModifiedBefore(const QDateTime& cutoff);
-    void moveTopItemsIntoTodaysArchive();
+    void trashItemsModifiedBefore(const QDateTime& cutoff, RemedyOutcome& outcome) const;
+    void moveTopItemsIntoTodaysArchive(RemedyOutcome& outcome) const;
+    void finishRemedy(const RemedyOutcome& outcome);
 
     QByteArray m_desktopPath;
     Snapshot m_state;

@@ -72,4 +72,11 @@ qint64 modifiedMSecs(const struct stat& st) {
     return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000;
 }
 
+Identity identityOf(int dirFd, const char* path) {
+    struct stat st {};
+    if (::fstatat(dirFd, path, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return {};
+    return {st.st_dev, st.st_ino, qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+}
+
 } // namespace PosixFs

@@ -47,6 +47,20 @@ QByteArray parentPath(const QByteArray& path);
 // The path of an entry inside a folder, with one '/' between the two.
 QByteArray childPath(const QByteArray& folder, const QByteArray& name);
 
+// What makes an entry itself, so it can be recognised later where it was put:
+// its device and inode, and the time its inode last changed (a new entry that
+// reuses a freed inode number has a later one).
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 changedNs = 0;
+
+    bool operator==(const Identity&) const = default;
+};
+// The identity of the entry at path (relative to dirFd), links not followed;
+// a default Identity when there is none.
+Identity identityOf(int dirFd, const char* path);
+
 // Modification time of a stat record in whole milliseconds since the epoch.
 qint64 modifiedMSecs(const struct stat& st);
 

@@ -110,16 +110,25 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 enum class InfoResult { created, nameTaken, failed };
 
+// Creates the .trashinfo exclusively. On failure errno tells why.
 InfoResult createInfoFile(int infoDir, const QByteArray& infoName, const QByteArray& contents) {
     const PosixFs::UniqueFd fd(::openat(
         infoDir, infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!fd.valid())
         return errno == EEXIST ? InfoResult::nameTaken : InfoResult::failed;
     if (!writeAll(fd.get(), contents)) {
+        const int error = errno == 0 ? EIO : errno;
         ::unlinkat(infoDir, infoName.constData(), 0);
+        errno = error;
         return InfoResult::failed;
     }
     return InfoResult::created;
+}
+
+Trash::Trashed failure(int error) {
+    Trash::Trashed result;
+    result.error = error;
+    return result;
 }
 
 } // namespace
@@ -132,12 +141,16 @@ QByteArray Trash::encodePath(const QByteArray& path) {
     return path.toPercentEncoding("/", QByteArray(), '%');
 }
 
-bool Trash::moveToTrash(const QByteArray& path) const {
+Trash::Trashed Trash::moveToTrash(const QByteArray& path) const {
     struct stat st {};
-    if (!path.startsWith('/') || ::lstat(path.constData(), &st) != 0)
-        return false;
+    if (!path.startsWith('/'))
+        return failure(EINVAL);
+    if (::lstat(path.constData(), &st) != 0)
+        return failure(errno);
     const std::optional<Target> target = targetFor(path, st.st_dev);
-    return target && moveInto(*target, path);
+    if (!target)
+        return failure(noTrash);
+    return moveInto(*target, path);
 }
 
 std::optional<Trash::Target> Trash::targetFor(const QByteArray& path, dev_t device) const {
@@ -175,13 +188,13 @@ std::optional<Trash::Target> Trash::topdirTarget(const QByteArray& realPath, dev
 
 // Claims a free name with an exclusively created .trashinfo first, then
 // renames the entry into files/ under that name without replacing anything.
-bool Trash::moveInto(const Target& target, const QByteArray& path) {
+Trash::Trashed Trash::moveInto(const Target& target, const QByteArray& path) {
     const PosixFs::UniqueFd infoDir =
         PosixFs::openDirectory(AT_FDCWD, (target.directory + "/info").constData(), true);
     const PosixFs::UniqueFd filesDir =
         PosixFs::openDirectory(AT_FDCWD, (target.directory + "/files").constData(), true);
     if (!infoDir.valid() || !filesDir.valid())
-        return false;
+        return failure(noTrash);
 
     const QByteArray contents = "[Trash Info]\nPath=" + encodePath(target.infoPath) +
                                 "\nDeletionDate=" + deletionDate() + '\n';
@@ -193,14 +206,22 @@ bool Trash::moveInto(const Target& target, const QByteArray& path) {
         if (info == InfoResult::nameTaken)
             continue;
         if (info == InfoResult::failed)
-            return false;
+            return failure(errno);
         if (PosixFs::moveNoReplace(AT_FDCWD, path.constData(), filesDir.get(),
-                                   trashName.constData()))
-            return true;
+                                   trashName.constData())) {
+            Trashed trashed;
+            trashed.filePath = target.directory + "/files/" + trashName;
+            trashed.infoPath = target.directory + "/info/" + infoName;
+            trashed.entry = PosixFs::identityOf(filesDir.get(), trashName.constData());
+            trashed.info = PosixFs::identityOf(infoDir.get(), infoName.constData());
+            return trashed;
+        }
         const int error = errno;
         ::unlinkat(infoDir.get(), infoName.constData(), 0);
+        if (error == EXDEV)
+            return failure(noTrash); // never copied: the entry stays
         if (error != EEXIST && error != ENOTEMPTY)
-            return false; // EXDEV among them: never copied, the entry stays
+            return failure(error);
     }
-    return false;
+    return failure(EEXIST);
 }

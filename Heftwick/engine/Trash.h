@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PosixFs.h"
+
 #include <QByteArray>
 #include <optional>
 #include <sys/types.h>
@@ -20,9 +22,24 @@ public:
     Trash();
     explicit Trash(QByteArray homeTrashPath);
 
-    // Moves the entry at the absolute path to the trash. Returns false, with
-    // the entry left in place and no trace in the trash, on any failure.
-    bool moveToTrash(const QByteArray& path) const;
+    // Where an entry went in the trash, and what it was, so it can be put
+    // back only while the trash still holds that very entry.
+    struct Trashed {
+        int error = 0;       // errno of the failure, noTrash, or 0
+        QByteArray filePath; // the entry in the trash's files/
+        QByteArray infoPath; // its .trashinfo
+        PosixFs::Identity entry;
+        PosixFs::Identity info;
+
+        explicit operator bool() const { return error == 0; }
+    };
+    // The error of an entry whose file system offers no trash it may use.
+    static constexpr int noTrash = -1;
+
+    // Moves the entry at the absolute path to the trash. On any failure the
+    // entry stays in place, the trash keeps no trace of it and the result
+    // tells why.
+    Trashed moveToTrash(const QByteArray& path) const;
 
     // The .trashinfo form of a path: every byte outside A-Z a-z 0-9 - . _ ~ /
     // percent-encoded.
@@ -36,7 +53,7 @@ private:
 
     std::optional<Target> targetFor(const QByteArray& path, dev_t device) const;
     static std::optional<Target> topdirTarget(const QByteArray& realPath, dev_t device);
-    static bool moveInto(const Target& target, const QByteArray& path);
+    static Trashed moveInto(const Target& target, const QByteArray& path);
 
     QByteArray m_homeTrash;
 };

@@ -24,7 +24,7 @@ PanelWindow::PanelWindow(QWidget* content) : QWidget(nullptr, Qt::Popup | Qt::Fr
     setFixedSize(panelSize);
     setPalette(Palette::darkPanelPalette());
     setAutoFillBackground(true);
-    setAccessibleName("Pilewatch load panel");
+    setAccessibleName(tr("Pilewatch load panel"));
     // Takes the keyboard itself when it opens (not by Tab), so that nothing
     // is pressed by accident and a screen reader announces the panel.
     setFocusPolicy(Qt::ClickFocus);

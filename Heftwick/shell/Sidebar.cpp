@@ -49,9 +49,9 @@ public:
 
 const QList<Sidebar::Destination>& Sidebar::destinations() {
     static const QList<Destination> list{
-        {"Overview", "Dashboard", "gauge.with.dots.needle.67percent"},
-        {"Overview", "Files", "doc.on.doc"},
-        {"Actions", "Cleanup", "trash"},
+        {tr("Overview"), tr("Dashboard"), "gauge.with.dots.needle.67percent"},
+        {tr("Overview"), tr("Files"), "doc.on.doc"},
+        {tr("Actions"), tr("Cleanup"), "trash"},
     };
     return list;
 }
@@ -63,7 +63,7 @@ Sidebar::Sidebar(QWidget* parent) : QListWidget(parent) {
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
     setViewportMargins(margin, margin, margin, margin);
-    setAccessibleName("Sidebar");
+    setAccessibleName(tr("Sidebar"));
     addRows();
     tintRows();
     QItemSelectionModel* previous = selectionModel();

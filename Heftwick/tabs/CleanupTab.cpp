@@ -5,6 +5,7 @@
 #include "Platform/Tone.h"
 #include "TintedCard.h"
 #include "TipRow.h"
+#include "dashboard/RemedyNoteLine.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,7 +29,7 @@ QVBoxLayout* cardColumn(TintedCard* card) {
 }
 
 QString daysText(int days) {
-    return QString::number(days) + QStringLiteral(" days");
+    return CleanupTab::tr("%n days", nullptr, days);
 }
 
 } // namespace
@@ -40,9 +41,12 @@ CleanupTab::CleanupTab(LoadEngine& engine, QWidget* parent) : QWidget(parent), m
                                PageParts::pageInset);
     column->setSpacing(24);
     column->addWidget(PageParts::pageHeader(
-        QStringLiteral("Cleanup Tools"),
-        QStringLiteral("Safely remove or organize desktop clutter. Actions cannot be undone, so "
-                       "review your files first in the Files tab.")));
+        tr("Cleanup Tools"), tr("Safely remove or organize desktop clutter. Actions cannot be "
+                                "undone, so review your files first in the Files tab.")));
+    // What the last remedy did, where no notification server tells it.
+    m_note = new RemedyNoteLine(m_engine);
+    m_note->setContentsMargins(4, 0, 4, 0);
+    column->addWidget(m_note);
     column->addWidget(buildCleanupCard());
     column->addWidget(buildArchiveCard());
     column->addWidget(buildTipsCard());
@@ -56,18 +60,17 @@ CleanupTab::CleanupTab(LoadEngine& engine, QWidget* parent) : QWidget(parent), m
 QWidget* CleanupTab::buildCleanupCard() {
     auto* card = new TintedCard(NamedColor::red);
     QVBoxLayout* column = cardColumn(card);
-    column->addWidget(
-        PageParts::symbolTitle(QStringLiteral("trash"), QStringLiteral("Delete Old Files")));
+    column->addWidget(PageParts::symbolTitle(QStringLiteral("trash"), tr("Delete Old Files")));
     column->addWidget(PageParts::secondaryLabel(
-        QStringLiteral("This moves files older than the selected number of days to your Trash. "
-                       "You can still recover them from Trash if needed."),
+        tr("This moves files older than the selected number of days to your Trash. You can still "
+           "recover them from Trash if needed."),
         TextStyles::font(TextStyle::subheadline)));
 
     auto* thresholdRow = new QHBoxLayout;
     // The caption takes the free width, so it wraps only when the row is too narrow.
-    thresholdRow->addWidget(PageParts::wrappingLabel(QStringLiteral("Delete files older than:"),
-                                                     TextStyles::font(TextStyle::body)),
-                            1);
+    thresholdRow->addWidget(
+        PageParts::wrappingLabel(tr("Delete files older than:"), TextStyles::font(TextStyle::body)),
+        1);
     m_threshold = PageParts::secondaryLabel(
         QString(), TextStyles::font(TextStyle::body, false, FontDesign::monospaced));
     m_threshold->setWordWrap(false);
@@ -79,22 +82,22 @@ QWidget* CleanupTab::buildCleanupCard() {
     m_slider->setSingleStep(1);
     m_slider->setValue(initialDays);
     m_slider->setFocusPolicy(Qt::StrongFocus);
-    m_slider->setAccessibleName(QStringLiteral("Age threshold"));
+    m_slider->setAccessibleName(tr("Age threshold"));
     connect(m_slider, &QSlider::valueChanged, this, &CleanupTab::showThreshold);
     auto* sliderRow = new QHBoxLayout;
     // The slider's caption leads the row; as its buddy it also names it for screen readers.
-    auto* caption = new QLabel(QStringLiteral("Age threshold"));
+    auto* caption = new QLabel(tr("Age threshold"));
     caption->setFont(TextStyles::font(TextStyle::body));
     caption->setBuddy(m_slider);
     sliderRow->addWidget(caption);
     const QFont endFont = TextStyles::font(TextStyle::caption);
-    sliderRow->addWidget(PageParts::secondaryLabel(QStringLiteral("7d"), endFont));
+    sliderRow->addWidget(PageParts::secondaryLabel(tr("7d"), endFont));
     sliderRow->addWidget(m_slider, 1);
-    sliderRow->addWidget(PageParts::secondaryLabel(QStringLiteral("90d"), endFont));
+    sliderRow->addWidget(PageParts::secondaryLabel(tr("90d"), endFont));
     column->addLayout(sliderRow);
     showThreshold(m_slider->value());
 
-    QPushButton* trash = PageParts::prominentButton(QStringLiteral("Move Old Files to Trash"),
+    QPushButton* trash = PageParts::prominentButton(tr("Move Old Files to Trash"),
                                                     Tone::resolve(NamedColor::red, palette()));
     connect(trash, &QPushButton::clicked, this, &CleanupTab::confirmCleanup);
     column->addWidget(trash, 0, Qt::AlignLeft);
@@ -104,16 +107,16 @@ QWidget* CleanupTab::buildCleanupCard() {
 QWidget* CleanupTab::buildArchiveCard() {
     auto* card = new TintedCard(NamedColor::blue);
     QVBoxLayout* column = cardColumn(card);
-    column->addWidget(PageParts::symbolTitle(QStringLiteral("folder.badge.plus"),
-                                             QStringLiteral("Archive Everything")));
+    column->addWidget(
+        PageParts::symbolTitle(QStringLiteral("folder.badge.plus"), tr("Archive Everything")));
     column->addWidget(PageParts::secondaryLabel(
-        QStringLiteral("Moves ALL desktop items into a new folder named "
-                       "'DesktopArchive_YYYY-MM-DD' on your desktop. This instantly clears your "
-                       "desktop while keeping everything accessible."),
+        tr("Moves ALL desktop items into a new folder named 'DesktopArchive_YYYY-MM-DD' on your "
+           "desktop. This instantly clears your desktop while keeping everything accessible."),
         TextStyles::font(TextStyle::subheadline)));
-    QPushButton* archive = PageParts::prominentButton(QStringLiteral("Archive All Desktop Items"),
+    QPushButton* archive = PageParts::prominentButton(tr("Archive All Desktop Items"),
                                                       Tone::resolve(NamedColor::blue, palette()));
-    connect(archive, &QPushButton::clicked, this, [this] { m_engine.archiveToFolder(); });
+    connect(archive, &QPushButton::clicked, this,
+            [this] { m_note->run([this] { m_engine.archiveToFolder(); }); });
     column->addWidget(archive, 0, Qt::AlignLeft);
     return card;
 }
@@ -122,21 +125,20 @@ QWidget* CleanupTab::buildTipsCard() {
     auto* card = new TintedCard(NamedColor::yellow);
     QVBoxLayout* column = cardColumn(card);
     column->addWidget(
-        PageParts::symbolTitle(QStringLiteral("lightbulb"), QStringLiteral("Manual Cleanup Tips")));
+        PageParts::symbolTitle(QStringLiteral("lightbulb"), tr("Manual Cleanup Tips")));
     auto* tips = new QVBoxLayout;
     tips->setSpacing(8);
     tips->addWidget(new TipRow(QStringLiteral("1.circle.fill"),
-                               QStringLiteral("Screenshots: Check for old screenshots (usually "
-                                              "named 'Screen Shot' or 'Screenshot')")));
-    tips->addWidget(new TipRow(
-        QStringLiteral("2.circle.fill"),
-        QStringLiteral("Downloads: Files ending in .zip or .dmg are often leftover installers")));
+                               tr("Screenshots: Check for old screenshots (usually named "
+                                  "'Screenshot')")));
+    tips->addWidget(new TipRow(QStringLiteral("2.circle.fill"),
+                               tr("Downloads: Files ending in .zip, .deb, .AppImage or .tar.gz "
+                                  "are often leftover installers")));
+    tips->addWidget(new TipRow(QStringLiteral("3.circle.fill"),
+                               tr("Duplicates: Look for files with 'copy' in the name")));
     tips->addWidget(
-        new TipRow(QStringLiteral("3.circle.fill"),
-                   QStringLiteral("Duplicates: Look for files with 'copy' in the name")));
-    tips->addWidget(new TipRow(
-        QStringLiteral("4.circle.fill"),
-        QStringLiteral("Folders: Empty folders still add to your mental load \u2014 remove them")));
+        new TipRow(QStringLiteral("4.circle.fill"),
+                   tr("Folders: Empty folders still add to your mental load — remove them")));
     column->addLayout(tips);
     return card;
 }
@@ -149,16 +151,14 @@ void CleanupTab::showThreshold(int days) {
 void CleanupTab::confirmCleanup() {
     if (m_confirmation)
         return;
-    const QString title = QStringLiteral("Confirm Cleanup");
+    const QString title = tr("Confirm Cleanup");
     // The title in bold over the plain message, as an alert sets it apart.
     auto* box = new QMessageBox(QMessageBox::Warning, title, "<b>" + title + "</b>",
                                 QMessageBox::NoButton, this);
-    box->setInformativeText(QStringLiteral("This will move files older than ") +
-                            QString::number(m_slider->value()) +
-                            QStringLiteral(" days to Trash. Continue?"));
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    QPushButton* move =
-        box->addButton(QStringLiteral("Move to Trash"), QMessageBox::DestructiveRole);
+    box->setInformativeText(tr("This will move files older than %n days to Trash. Continue?",
+                               nullptr, m_slider->value()));
+    QPushButton* cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton* move = box->addButton(tr("Move to Trash"), QMessageBox::DestructiveRole);
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -169,7 +169,7 @@ void CleanupTab::confirmCleanup() {
                       0, 1, grid->columnCount());
     connect(box, &QMessageBox::buttonClicked, this, [this, move](QAbstractButton* clicked) {
         if (clicked == move)
-            m_engine.cleanOldFiles(m_slider->value());
+            m_note->run([this] { m_engine.cleanOldFiles(m_slider->value()); });
     });
     m_confirmation = box;
     box->open();

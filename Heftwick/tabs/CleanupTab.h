@@ -8,6 +8,7 @@
 class QLabel;
 class QMessageBox;
 class QSlider;
+class RemedyNoteLine;
 
 // The two remedies with more control: old entries go to the Trash after an
 // age threshold is chosen and confirmed; archiving runs at once. Also lists
@@ -30,6 +31,7 @@ private:
     void confirmCleanup();
 
     LoadEngine& m_engine;
+    RemedyNoteLine* m_note = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_threshold = nullptr;
     QPointer<QMessageBox> m_confirmation;

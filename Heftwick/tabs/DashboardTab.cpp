@@ -9,6 +9,7 @@
 #include "dashboard/CategoryCard.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadGauge.h"
+#include "dashboard/RemedyNoteLine.h"
 #include "dashboard/ShownStateFollower.h"
 
 #include <QEvent>
@@ -102,13 +103,13 @@ QWidget* DashboardTab::buildHeader() {
         "QToolButton:focus { border-color: palette(highlight); }"));
     m_helpButton->setIcon(helpIcon(Palette::accent(Palette::appearanceOf(palette()))));
     m_helpButton->setIconSize(QSize(helpGlyphSize, helpGlyphSize));
-    m_helpButton->setAccessibleName(QStringLiteral("Help"));
-    m_helpButton->setAccessibleDescription(QStringLiteral("About Pilewatch"));
-    m_helpButton->setToolTip(QStringLiteral("Help"));
+    m_helpButton->setAccessibleName(tr("Help"));
+    m_helpButton->setAccessibleDescription(tr("About Pilewatch"));
+    m_helpButton->setToolTip(tr("Help"));
     connect(m_helpButton, &QToolButton::toggled, this, &DashboardTab::showHelp);
-    return PageParts::pageHeader(
-        QStringLiteral("Pilewatch Monitor"),
-        QStringLiteral("Visualize your desktop clutter and clean it with one click"), m_helpButton);
+    return PageParts::pageHeader(tr("Pilewatch Monitor"),
+                                 tr("Visualize your desktop clutter and clean it with one click"),
+                                 m_helpButton);
 }
 
 QWidget* DashboardTab::buildGaugeBlock() {
@@ -120,8 +121,7 @@ QWidget* DashboardTab::buildGaugeBlock() {
     m_gauge->setFixedHeight(gaugeHeight);
     column->addWidget(m_gauge);
     QLabel* note = PageParts::secondaryLabel(
-        QStringLiteral("The gauge shows your Pilewatch. Green = clean, Red = cluttered. Max load "
-                       "is 10 GB."),
+        tr("The gauge shows your Desktop's load against 10 GB. Green = clean, Red = cluttered."),
         TextStyles::font(TextStyle::caption));
     note->setAlignment(Qt::AlignHCenter);
     note->setMaximumWidth(noteMaxWidth);
@@ -143,26 +143,25 @@ QWidget* DashboardTab::buildActionsBlock() {
 
     auto* tiles = new QHBoxLayout;
     tiles->setSpacing(12);
-    addRemedyTiles(
-        tiles, m_engine, palette(),
-        {QStringLiteral("Clean Old"), QStringLiteral("Archive"), QStringLiteral("Rescan")});
+    m_note = new RemedyNoteLine(m_engine);
+    m_note->setContentsMargins(4, 0, 4, 0);
+    addRemedyTiles(tiles, m_engine, *m_note, palette(),
+                   {tr("Clean Old"), tr("Archive"), tr("Rescan")});
     column->addLayout(tiles);
 
     auto* descriptions = new QHBoxLayout;
     descriptions->setContentsMargins(4, 0, 4, 0);
     descriptions->setSpacing(16);
-    descriptions->addLayout(actionDescription(QStringLiteral("Clean Old"),
-                                              QStringLiteral("Moves files older than 30 days to "
-                                                             "trash")));
+    descriptions->addLayout(
+        actionDescription(tr("Clean Old"), tr("Moves files older than 30 days to trash")));
     descriptions->addStretch(1);
     descriptions->addLayout(
-        actionDescription(QStringLiteral("Archive"), QStringLiteral("Moves everything into a dated "
-                                                                    "folder")));
+        actionDescription(tr("Archive"), tr("Moves everything into a dated folder")));
     descriptions->addStretch(1);
     descriptions->addLayout(
-        actionDescription(QStringLiteral("Rescan"), QStringLiteral("Recalculates size and updates "
-                                                                   "gauge")));
+        actionDescription(tr("Rescan"), tr("Recalculates size and updates gauge")));
     column->addLayout(descriptions);
+    column->addWidget(m_note);
     return block;
 }
 
@@ -171,11 +170,11 @@ QWidget* DashboardTab::buildBreakdownBlock() {
     auto* column = new QVBoxLayout(m_breakdown);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(8);
-    column->addWidget(PageParts::wrappingLabel(QStringLiteral("What's Taking Up Space?"),
+    column->addWidget(PageParts::wrappingLabel(tr("What's Taking Up Space?"),
                                                TextStyles::font(TextStyle::headline)));
-    column->addWidget(PageParts::secondaryLabel(
-        QStringLiteral("Breakdown by file type. Hover over bars to see exact sizes."),
-        TextStyles::font(TextStyle::caption)));
+    column->addWidget(
+        PageParts::secondaryLabel(tr("Breakdown by file type. Hover over bars to see exact sizes."),
+                                  TextStyles::font(TextStyle::caption)));
     m_categories = new CategoryCard;
     column->addWidget(m_categories);
     return m_breakdown;

@@ -8,6 +8,7 @@
 class CategoryCard;
 class LoadGauge;
 class QToolButton;
+class RemedyNoteLine;
 class StatusExplanationCard;
 
 // The main window's first page: the gauge, the three one-click actions with a
@@ -39,6 +40,7 @@ private:
     // HelpPopover.
     QPointer<QWidget> m_help;
     LoadGauge* m_gauge = nullptr;
+    RemedyNoteLine* m_note = nullptr;
     QWidget* m_breakdown = nullptr;
     CategoryCard* m_categories = nullptr;
     StatusExplanationCard* m_explanation = nullptr;

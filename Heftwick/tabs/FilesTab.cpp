@@ -97,7 +97,7 @@ private:
 };
 
 QListWidgetItem* makeItem(const LoadEngine::FileItem& item) {
-    const QString kind = item.isDirectory ? QStringLiteral("Folder") : QStringLiteral("File");
+    const QString kind = item.isDirectory ? FilesTab::tr("Folder") : FilesTab::tr("File");
     const QString size = formatBytes(item.size);
     auto* row = new QListWidgetItem(item.name);
     row->setFlags(Qt::ItemIsEnabled);
@@ -120,9 +120,9 @@ FilesTab::FilesTab(LoadEngine& engine, QWidget* parent)
                              PageParts::pageInset);
     page->setSpacing(16);
     page->addWidget(PageParts::pageHeader(
-        QStringLiteral("Heaviest Items"),
-        QStringLiteral("These are the biggest files and folders on your desktop. Removing the top "
-                       "items will have the biggest impact on your load.")));
+        tr("Heaviest Items"), tr("These are the biggest files and folders on your desktop. "
+                                 "Removing the top items will have the biggest impact on your "
+                                 "load.")));
     m_pages->addWidget(m_emptyState);
     m_pages->addWidget(m_listPage);
     page->addWidget(m_pages, 1);
@@ -137,7 +137,7 @@ QWidget* FilesTab::buildListPage() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(16);
 
-    m_list->setAccessibleName(QStringLiteral("Heaviest Items"));
+    m_list->setAccessibleName(tr("Heaviest Items"));
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -150,8 +150,8 @@ QWidget* FilesTab::buildListPage() {
     column->addWidget(m_list, 1);
 
     auto* tip = PageParts::secondaryLabel(
-        QStringLiteral("Tip: Click an item in Finder to locate it, then drag to trash or move to a "
-                       "folder."),
+        tr("Tip: Click an item in the file manager to locate it, then drag to trash or move to "
+           "a folder."),
         TextStyles::font(TextStyle::caption));
     tip->setContentsMargins(4, 0, 4, 0);
     column->addWidget(tip);
@@ -166,11 +166,10 @@ QWidget* FilesTab::buildEmptyState() {
     column->addWidget(new SymbolView(QStringLiteral("checkmark.circle.fill"), 48, QFont::Normal,
                                      Tone::named(NamedColor::green), QSize(56, 0)),
                       0, Qt::AlignHCenter);
-    for (QLabel* label :
-         {PageParts::wrappingLabel(QStringLiteral("Your desktop is clean!"),
-                                   TextStyles::font(TextStyle::headline)),
-          PageParts::secondaryLabel(QStringLiteral("No files found on your desktop."),
-                                    TextStyles::font(TextStyle::subheadline))}) {
+    for (QLabel* label : {PageParts::wrappingLabel(tr("Your desktop is clean!"),
+                                                   TextStyles::font(TextStyle::headline)),
+                          PageParts::secondaryLabel(tr("No files found on your desktop."),
+                                                    TextStyles::font(TextStyle::subheadline))}) {
         label->setAlignment(Qt::AlignHCenter);
         column->addWidget(label);
     }

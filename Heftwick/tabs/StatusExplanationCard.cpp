@@ -3,6 +3,7 @@
 #include "PageParts.h"
 #include "Platform/SymbolView.h"
 #include "Platform/TextStyles.h"
+#include "dashboard/EngineTexts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,20 +14,23 @@ namespace {
 QString explanation(LoadEngine::LoadStatus status) {
     switch (status) {
     case LoadEngine::LoadStatus::light:
-        return QStringLiteral("Your desktop is well-organized. Under 1 GB of files means minimal "
-                              "impact on startup and Spotlight indexing. Keep it up!");
+        return StatusExplanationCard::tr("Your desktop is well-organized. Under 1 GB of files "
+                                         "means minimal impact on startup and desktop search "
+                                         "indexing. Keep it up!");
     case LoadEngine::LoadStatus::moderate:
-        return QStringLiteral("Your desktop has a moderate amount of files. Consider organizing "
-                              "into folders or archiving old items to keep your workspace "
-                              "efficient.");
+        return StatusExplanationCard::tr("Your desktop has a moderate amount of files. Consider "
+                                         "organizing into folders or archiving old items to keep "
+                                         "your workspace efficient.");
     case LoadEngine::LoadStatus::heavy:
-        return QStringLiteral("Your desktop is significantly cluttered. Many files on the desktop "
-                              "slow down Finder, increase backup times, and create visual "
-                              "distraction. Cleanup recommended.");
+        return StatusExplanationCard::tr("Your desktop is significantly cluttered. Many files on "
+                                         "the desktop slow down the file manager, increase backup "
+                                         "times, and create visual distraction. Cleanup "
+                                         "recommended.");
     case LoadEngine::LoadStatus::critical:
-        return QStringLiteral("Your desktop is heavily overloaded. This impacts Finder "
-                              "performance, Spotlight search, Time Machine backups, and even "
-                              "system startup. Immediate cleanup strongly recommended.");
+        return StatusExplanationCard::tr("Your desktop is heavily overloaded. This impacts file "
+                                         "manager performance, desktop search, backups, and even "
+                                         "system startup. Immediate cleanup strongly "
+                                         "recommended.");
     }
     return {};
 }
@@ -42,7 +46,7 @@ StatusExplanationCard::StatusExplanationCard(LoadEngine::LoadStatus status, QWid
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(10);
-    column->addWidget(PageParts::wrappingLabel(QStringLiteral("What Does This Mean?"),
+    column->addWidget(PageParts::wrappingLabel(tr("What Does This Mean?"),
                                                TextStyles::font(TextStyle::headline)));
 
     auto* row = new QHBoxLayout;
@@ -61,7 +65,7 @@ StatusExplanationCard::StatusExplanationCard(LoadEngine::LoadStatus status, QWid
 void StatusExplanationCard::setStatus(LoadEngine::LoadStatus status) {
     setTint(status.color());
     m_icon->setSymbol(status.icon(), Tone::named(status.color()));
-    m_statusLine->setText(QStringLiteral("Current Status: ") + status.rawValue());
+    m_statusLine->setText(tr("Current Status: %1").arg(EngineTexts::statusName(status)));
     QPalette linePalette = m_statusLine->palette();
     linePalette.setColor(QPalette::WindowText, tint());
     m_statusLine->setPalette(linePalette);

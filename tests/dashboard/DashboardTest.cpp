@@ -428,7 +428,7 @@ TEST(HelpPopover, ShowsEveryTextInOrderWrappedOnAFixedScrollingPage) {
     const QStringList expected{
         "About Pilewatch",
         "Pilewatch monitors your Desktop folder and visualizes how much storage it's consuming. "
-        "A cluttered desktop slows down your Mac and creates mental overhead.",
+        "A cluttered desktop slows down your computer and creates mental overhead.",
         "Understanding the Gauge",
         "Light", "Under 1 GB \u2014 your desktop is clean and organized",
         "Moderate", "1\u20134 GB \u2014 starting to get cluttered, consider tidying",

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,3 +51,37 @@ inline QStringList entriesOf(const QByteArray& dir, QDir::SortFlags order = QDir
     return QDir(QFile::decodeName(dir))
         .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, order);
 }
+
+// An entry the remedies cannot move, modified at the given time: immutable
+// where we may set that (as root, who passes every permission check), else a
+// folder without write permission (moving it elsewhere must rewrite its "..").
+class Unmovable {
+public:
+    Unmovable(QByteArray path, qint64 modified) : m_path(std::move(path)) {
+        if (::geteuid() == 0)
+            writeFile(m_path, "stuck");
+        else
+            makeDir(m_path);
+        setModified(m_path, modified);
+        lock(true);
+    }
+    ~Unmovable() { lock(false); }
+    Unmovable(const Unmovable&) = delete;
+    Unmovable& operator=(const Unmovable&) = delete;
+
+private:
+    void lock(bool locked) {
+        if (::geteuid() != 0) {
+            ::chmod(m_path.constData(), locked ? 0555 : 0755);
+            return;
+        }
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_CLOEXEC);
+        int flags = 0;
+        EXPECT_EQ(::ioctl(fd, FS_IOC_GETFLAGS, &flags), 0);
+        flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        EXPECT_EQ(::ioctl(fd, FS_IOC_SETFLAGS, &flags), 0) << "no immutable files here";
+        ::close(fd);
+    }
+
+    QByteArray m_path;
+};

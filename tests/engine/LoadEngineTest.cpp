@@ -20,7 +20,9 @@ public:
         return LoadEngine::cleanupCutoff(days, now);
     }
     static void trashItemsModifiedBefore(LoadEngine& engine, const QDateTime& cutoff) {
-        engine.trashItemsModifiedBefore(cutoff);
+        RemedyOutcome outcome;
+        engine.trashItemsModifiedBefore(cutoff, outcome);
+        engine.scan();
     }
 };
 

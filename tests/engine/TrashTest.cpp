@@ -82,7 +82,7 @@ TEST(Trash, CreatesAMissingDataFolderPrivatelyAndIgnoresARelativeDataHome) {
     writeFile(desktop / "x", "1");
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(desktop.home());
-    const bool trashed = Trash().moveToTrash(desktop / "x");
+    const bool trashed = bool(Trash().moveToTrash(desktop / "x"));
     QDir::setCurrent(cwd);
     ASSERT_TRUE(trashed);
     EXPECT_TRUE(exists(desktop.homeTrash() + "/files/x"));

@@ -32,13 +32,13 @@ namespace {
 using Status = LoadEngine::LoadStatus;
 const QString explanations[] = {
     "Your desktop is well-organized. Under 1 GB of files means minimal impact on startup and "
-    "Spotlight indexing. Keep it up!",
+    "desktop search indexing. Keep it up!",
     "Your desktop has a moderate amount of files. Consider organizing into folders or archiving "
     "old items to keep your workspace efficient.",
-    "Your desktop is significantly cluttered. Many files on the desktop slow down Finder, "
-    "increase backup times, and create visual distraction. Cleanup recommended.",
-    "Your desktop is heavily overloaded. This impacts Finder performance, Spotlight search, Time "
-    "Machine backups, and even system startup. Immediate cleanup strongly recommended."};
+    "Your desktop is significantly cluttered. Many files on the desktop slow down the file "
+    "manager, increase backup times, and create visual distraction. Cleanup recommended.",
+    "Your desktop is heavily overloaded. This impacts file manager performance, desktop search, "
+    "backups, and even system startup. Immediate cleanup strongly recommended."};
 // The secondary line under each tab's title, in sidebar order.
 const QString subtitles[] = {
     "Visualize your desktop clutter and clean it with one click",
@@ -49,7 +49,8 @@ const QString subtitles[] = {
 const QString breakdownHeading = "What's Taking Up Space?";
 const QString breakdownNote = "Breakdown by file type. Hover over bars to see exact sizes.";
 const QString filesTip =
-    "Tip: Click an item in Finder to locate it, then drag to trash or move to a folder.";
+    "Tip: Click an item in the file manager to locate it, then drag to trash or move to a "
+    "folder.";
 
 struct FakeEngine : LoadEngine {
     using LoadEngine::LoadEngine;
@@ -169,7 +170,7 @@ protected:
 TEST_F(TabsTest, DashboardShowsEachStatusAndTheBreakdownOnlyWhileThereAreCategories) {
     expectShown(
         {"Pilewatch Monitor", subtitles[0],
-         "The gauge shows your Pilewatch. Green = clean, Red = cluttered. Max load is 10 GB.",
+         "The gauge shows your Desktop's load against 10 GB. Green = clean, Red = cluttered.",
          "Clean Old", "Moves files older than 30 days to trash", "Archive",
          "Moves everything into a dated folder", "Rescan", "Recalculates size and updates gauge",
          "What Does This Mean?", "Current Status: Light", explanations[0]});
@@ -296,9 +297,9 @@ TEST_F(TabsTest, CleanupShowsItsTextsAndAKeyboardSliderOfWholeDaysFromSevenToNin
          "Moves ALL desktop items into a new folder named 'DesktopArchive_YYYY-MM-DD' on your "
          "desktop. This instantly clears your desktop while keeping everything accessible.",
          "Manual Cleanup Tips",
-         "Screenshots: Check for old screenshots (usually named 'Screen Shot' or "
-         "'Screenshot')",
-         "Downloads: Files ending in .zip or .dmg are often leftover installers",
+         "Screenshots: Check for old screenshots (usually named 'Screenshot')",
+         "Downloads: Files ending in .zip, .deb, .AppImage or .tar.gz are often leftover "
+         "installers",
          "Duplicates: Look for files with 'copy' in the name",
          "Folders: Empty folders still add to your mental load \u2014 remove them"});
     auto* slider = tab()->findChild<QSlider*>();

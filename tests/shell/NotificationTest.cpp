@@ -1,0 +1,343 @@
+#include "EngineTestSupport.h"
+#include "HeftwickApp.h"
+#include "Platform/ByteFormat.h"
+#include "dashboard/DesktopNotifier.h"
+#include "dashboard/LoadDashboard.h"
+#include "dashboard/RemedyNoteLine.h"
+#include "dashboard/RemedyReport.h"
+#include "shell/CriticalWatcher.h"
+#include "tabs/CleanupTab.h"
+#include "tabs/DashboardTab.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QUrl>
+
+// Publishes made-up scan results, as if scans had found them.
+class LoadEngineTestHook {
+public:
+    static void publishLoad(LoadEngine& engine, double fraction) {
+        LoadEngine::Snapshot snapshot;
+        snapshot.loadPercent = fraction;
+        snapshot.totalBytes = qint64(fraction * double(LoadEngine::maxLoadBytes));
+        snapshot.status = LoadEngine::statusFor(fraction);
+        engine.publish(std::move(snapshot));
+    }
+};
+
+namespace {
+
+const QString interfaceName = DesktopNotifier::service;
+
+// The app names its desktop entry at start; notifications carry that name.
+const bool desktopEntryNamed = [] {
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.pilewatch.Pilewatch"));
+    return true;
+}();
+
+// A notification server of the test's own, on its own connection to the
+// session bus: records Notify calls and invokes actions as a user would.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Call {
+        uint id = 0;
+        uint replaces = 0;
+        QString summary;
+        QString body;
+        QStringList actions;
+        QVariantMap hints;
+    };
+
+    explicit NotificationServer(QStringList capabilities)
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                              QStringLiteral("notification-server"))),
+          m_capabilities(std::move(capabilities)) {
+        EXPECT_TRUE(
+            m_bus.registerObject(DesktopNotifier::path, this, QDBusConnection::ExportAllSlots));
+        EXPECT_TRUE(m_bus.registerService(DesktopNotifier::service));
+    }
+    ~NotificationServer() override {
+        m_bus.unregisterService(DesktopNotifier::service);
+        m_bus.unregisterObject(DesktopNotifier::path);
+        QDBusConnection::disconnectFromBus(m_bus.name());
+    }
+
+    void invoke(uint id, const QString& key) {
+        m_bus.send(QDBusMessage::createSignal(DesktopNotifier::path, interfaceName,
+                                              QStringLiteral("ActionInvoked"))
+                   << id << key);
+    }
+
+    QList<Call> calls;
+
+public slots:
+    QStringList GetCapabilities() { return m_capabilities; }
+    uint Notify(const QString&, uint replaces, const QString&, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
+        const uint id = replaces ? replaces : ++m_lastId;
+        calls.append({id, replaces, summary, body, actions, hints});
+        return id;
+    }
+    void CloseNotification(uint) {}
+
+private:
+    QDBusConnection m_bus;
+    QStringList m_capabilities;
+    uint m_lastId = 0;
+};
+
+// A file manager of the test's own: records the items it is asked to show.
+class FileManagerStub : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    FileManagerStub()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                              QStringLiteral("file-manager"))) {
+        EXPECT_TRUE(m_bus.registerObject("/org/freedesktop/FileManager1", this,
+                                         QDBusConnection::ExportAllSlots));
+        EXPECT_TRUE(m_bus.registerService("org.freedesktop.FileManager1"));
+    }
+    ~FileManagerStub() override {
+        m_bus.unregisterService("org.freedesktop.FileManager1");
+        QDBusConnection::disconnectFromBus(m_bus.name());
+    }
+
+    QStringList shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+
+private:
+    QDBusConnection m_bus;
+};
+
+constexpr qint64 day = 86'400;
+
+// A Desktop with two old files the Trash takes (one named with a newline and
+// a byte that is not UTF-8), one old entry it cannot take, named like markup,
+// and a recent one; scanned.
+struct RemedyDesktop {
+    RemedyDesktop() : stuck(desktop / "<b>a&b", QDateTime::currentSecsSinceEpoch() - 40 * day) {
+        for (const QByteArray& name : names) {
+            writeFile(desktop / name, name);
+            setModified(desktop / name, QDateTime::currentSecsSinceEpoch() - 40 * day);
+        }
+        writeFile(desktop / "recent", "new");
+        const int before = published;
+        QObject::connect(&engine, &LoadEngine::stateChanged, [this] { ++published; });
+        engine.scan();
+        EXPECT_TRUE(waitUntil([&] { return published > before; }));
+    }
+
+    TempDesktop desktop;
+    const QList<QByteArray> names{"caf\xe9\nnote", "plain.txt"};
+    Unmovable stuck;
+    LoadEngine engine{desktop.path()};
+    int published = 0;
+};
+
+QStringList pairs(const QStringList& actions) {
+    QStringList keys;
+    for (qsizetype i = 0; i + 1 < actions.size(); i += 2)
+        keys << actions[i] + '=' + actions[i + 1];
+    return keys;
+}
+
+} // namespace
+
+TEST(Notifications, RemedyOutcomeWithUndoThatRefusesATakenPath) {
+    NotificationServer server({"actions", "body", "body-markup"});
+    RemedyDesktop d;
+    RemedyNoteLine line(d.engine);
+    line.run([&] { d.engine.cleanOldFiles(30); });
+    ASSERT_TRUE(waitUntil([&] { return !server.calls.isEmpty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(server.calls.size(), 1);
+    const NotificationServer::Call first = server.calls[0];
+    EXPECT_EQ(first.hints.value("desktop-entry").toString(), "io.pilewatch.Pilewatch");
+    EXPECT_EQ(first.summary, "Moved to the Trash");
+    EXPECT_EQ(first.body, "2 items (" + formatBytes(18) +
+                              ") went to the Trash.\n“&lt;b&gt;a&amp;b” stayed: permission denied");
+    EXPECT_EQ(pairs(first.actions), QStringList{"undo=Undo"});
+    EXPECT_TRUE(line.isHidden()); // the server shows it
+
+    // Meanwhile a new file takes one of the original names.
+    writeFile(d.desktop / "plain.txt", "a new one");
+    server.invoke(first.id, "undo");
+    ASSERT_TRUE(waitUntil([&] { return server.calls.size() == 2; }));
+    const NotificationServer::Call second = server.calls[1];
+    EXPECT_EQ(second.replaces, first.id);
+    EXPECT_EQ(second.summary, "Put back from the Trash");
+    EXPECT_EQ(second.body, "“caf\uFFFD\u240Anote” is back on the Desktop.\n“plain.txt” stayed "
+                           "in the Trash: another item has taken its place");
+    EXPECT_TRUE(second.actions.isEmpty());
+    EXPECT_EQ(readAll(d.desktop / d.names[0]), d.names[0]);
+    EXPECT_EQ(readAll(d.desktop / "plain.txt"), "a new one");
+    EXPECT_EQ(readAll(d.desktop.homeTrash() + "/files/plain.txt"), "plain.txt");
+
+    // The action is spent: a second invocation puts nothing back.
+    server.invoke(first.id, "undo");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(waitUntil([&] { return server.calls.size() > 2; }, 300));
+}
+
+TEST(Notifications, WithoutAServerTheLineTellsAndOffersUndoWithoutBlocking) {
+    RemedyDesktop d;
+    RemedyNoteLine line(d.engine);
+    QElapsedTimer clock;
+    clock.start();
+    line.run([&] { d.engine.cleanOldFiles(30); });
+    EXPECT_LT(clock.elapsed(), 1000);
+    ASSERT_TRUE(waitUntil([&] { return !line.isHidden(); }));
+    const QString text = line.findChild<QLabel*>()->text();
+    EXPECT_TRUE(text.startsWith("Moved to the Trash\n2 items (")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("“<b>a&b” stayed: permission denied")) << text.toStdString();
+    QPushButton* undo = line.findChild<QPushButton*>();
+    ASSERT_TRUE(undo);
+    EXPECT_EQ(undo->text(), "Undo");
+    undo->click();
+    ASSERT_TRUE(waitUntil(
+        [&] { return line.findChild<QLabel*>()->text().startsWith("Put back from the Trash"); }));
+    for (const QByteArray& name : d.names)
+        EXPECT_EQ(readAll(d.desktop / name), name);
+    EXPECT_TRUE(entriesOf(d.desktop.homeTrash() + "/files").isEmpty());
+}
+
+// A server that shows words but no buttons: Undo stays in reach on the line.
+TEST(Notifications, AServerWithoutActionsLeavesUndoToTheLine) {
+    NotificationServer server({"body"});
+    RemedyDesktop d;
+    RemedyNoteLine line(d.engine);
+    line.run([&] { d.engine.cleanOldFiles(30); });
+    ASSERT_TRUE(waitUntil([&] { return !line.isHidden(); }));
+    ASSERT_EQ(server.calls.size(), 1);
+    EXPECT_TRUE(server.calls[0].actions.isEmpty());
+    // Without body-markup the name goes as it is.
+    EXPECT_TRUE(server.calls[0].body.endsWith("“<b>a&b” stayed: permission denied"));
+    ASSERT_TRUE(line.findChild<QPushButton*>());
+    EXPECT_EQ(line.findChild<QPushButton*>()->text(), "Undo");
+}
+
+// Without a server the words go to the line of the view the remedy was run
+// from, and only there.
+TEST(Notifications, TheLineAppearsInTheViewActedFrom) {
+    RemedyDesktop d;
+    LoadDashboard panel(d.engine);
+    DashboardTab dashboard(d.engine);
+    CleanupTab cleanup(d.engine);
+    dashboard.resize(700, 900);
+    cleanup.resize(700, 700);
+    const QList<QWidget*> views{&panel, &dashboard, &cleanup};
+    for (QWidget* view : views)
+        view->show();
+    const QStringList buttons{"Old Files", "Clean Old", "Archive All Desktop Items"};
+    for (qsizetype i = 0; i < views.size(); ++i) {
+        for (QAbstractButton* b : views[i]->findChildren<QAbstractButton*>())
+            if (b->text() == buttons[i])
+                b->click();
+        const auto lineOf = [](QWidget* view) { return view->findChild<RemedyNoteLine*>(); };
+        ASSERT_TRUE(waitUntil([&] { return !lineOf(views[i])->isHidden(); })) << i;
+        for (qsizetype j = 0; j < views.size(); ++j)
+            EXPECT_EQ(lineOf(views[j])->isHidden(), j != i) << i << j;
+        for (int round = 0; round < 4; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QCoreApplication::processEvents();
+        }
+        QPixmap shot(views[i]->size() * 2);
+        shot.setDevicePixelRatio(2);
+        shot.fill(views[i]->palette().color(QPalette::Window));
+        views[i]->render(&shot);
+        EXPECT_TRUE(shot.save(screenshotPath(QStringLiteral("remedy-line-%1@2x.png").arg(i))));
+        lineOf(views[i])->findChild<QPushButton*>()->click(); // Undo
+        ASSERT_TRUE(waitUntil(
+            [&] { return lineOf(views[i])->findChild<QLabel*>()->text().startsWith("Put back"); }));
+        lineOf(views[i])->hide();
+    }
+}
+
+TEST(Notifications, ArchiveNamesTheFolderAndOffersToOpenIt) {
+    NotificationServer server({"actions"});
+    TempDesktop desktop;
+    writeFile(desktop / "report.pdf", "12345");
+    LoadEngine engine(desktop.path());
+    int published = 0;
+    QObject::connect(&engine, &LoadEngine::stateChanged, [&] { ++published; });
+    engine.scan();
+    ASSERT_TRUE(waitUntil([&] { return published > 0; }));
+    RemedyNoteLine line(engine);
+    line.run([&] { engine.archiveToFolder(); });
+    ASSERT_TRUE(waitUntil([&] { return !server.calls.isEmpty(); }));
+    const QString folder = "DesktopArchive_" + QDate::currentDate().toString(u"yyyy-MM-dd");
+    EXPECT_EQ(server.calls[0].summary, "Archived into " + folder);
+    EXPECT_EQ(server.calls[0].body, "“report.pdf” (" + formatBytes(5) + ") went into the folder.");
+    EXPECT_EQ(pairs(server.calls[0].actions), (QStringList{"undo=Undo", "open=Open Folder"}));
+
+    FileManagerStub fileManager;
+    server.invoke(server.calls[0].id, "open");
+    ASSERT_TRUE(waitUntil([&] { return !fileManager.shown.isEmpty(); }));
+    EXPECT_EQ(fileManager.shown, QStringList{"file://" +
+                                             QString::fromLatin1(QUrl::toPercentEncoding(
+                                                 QFile::decodeName(desktop.path()), "/")) +
+                                             '/' + folder});
+}
+
+// Crossing into Critical notifies once; hovering at the line does not
+// repeat; going a margin below and back does; the first publication of a
+// run, already Critical, does not.
+TEST(Notifications, CriticalOnceAPerCrossingAndNeverAtStart) {
+    NotificationServer server({"actions"});
+    AppDelegate delegate;
+    LoadEngine& engine = delegate.engine();
+    const auto notified = [&] {
+        QCoreApplication::processEvents();
+        waitUntil([] { return false; }, 200);
+        return server.calls.size();
+    };
+    LoadEngineTestHook::publishLoad(engine, 0.9); // a restart on a Critical Desktop
+    EXPECT_EQ(notified(), 0);
+    LoadEngineTestHook::publishLoad(engine, 0.5);
+    LoadEngineTestHook::publishLoad(engine, 0.86);
+    ASSERT_EQ(notified(), 1);
+    EXPECT_EQ(server.calls[0].summary,
+              "Your Desktop is Critical: " +
+                  formatBytes(qint64(0.86 * double(LoadEngine::maxLoadBytes))));
+    EXPECT_EQ(server.calls[0].hints.value("desktop-entry").toString(), "io.pilewatch.Pilewatch");
+    EXPECT_TRUE(server.calls[0].actions.startsWith("default"));
+    for (const double hover : {0.69, 0.71, 0.66, 0.75})
+        LoadEngineTestHook::publishLoad(engine, hover);
+    EXPECT_EQ(notified(), 1);
+    LoadEngineTestHook::publishLoad(engine, CriticalWatcher::heavyUpperBound -
+                                                CriticalWatcher::rearmMargin - 0.01);
+    LoadEngineTestHook::publishLoad(engine, 0.72);
+    EXPECT_EQ(notified(), 2);
+
+    // Its default action brings the dashboard forward: without a tray, the
+    // main window.
+    int requested = 0;
+    QObject::connect(&delegate, &AppDelegate::mainWindowRequested, [&] { ++requested; });
+    server.invoke(server.calls[1].id, "default");
+    EXPECT_TRUE(waitUntil([&] { return requested == 1; }));
+}
+
+// A long name keeps both of its ends, so a name and its extension stay readable.
+TEST(Notifications, LongNamesAreCutInTheMiddle) {
+    const QByteArray name = "Start" + QByteArray(100, 'x') + "\xff.mov";
+    const QString shown = RemedyReport::displayName("/d/" + name);
+    EXPECT_EQ(shown.size(), RemedyReport::maxNameLength);
+    EXPECT_TRUE(shown.startsWith("Startxxx")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(u"xxx\uFFFD.mov")) << shown.toStdString();
+    EXPECT_EQ(shown.count(u'…'), 1);
+}
+
+#include "NotificationTest.moc"
