@@ -22,14 +22,6 @@ public:
     explicit AnimatedButton(const QString& title, std::optional<QString> icon = std::nullopt,
                             std::function<void()> action = {}, QWidget* parent = nullptr);
 
-    // Replaces the monotonic animation clock (seconds); for tests.
-    void setClock(Motion::Clock clock);
-
-    bool isPressed() const { return m_pressed; }
-    // The label's current scale about its centre.
-    double scale() const;
-    bool isAnimating() const { return m_timer.isActive(); }
-
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -42,6 +34,15 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The kit's tests step the clock and read the spring through these.
+    friend class AnimationProbe;
+    // Replaces the monotonic animation clock (seconds).
+    void setClock(Motion::Clock clock);
+    bool isPressed() const { return m_pressed; }
+    // The label's current scale about its centre.
+    double scale() const;
+    bool isAnimating() const { return m_timer.isActive(); }
+
     QSize labelSize() const;
     QRectF labelRect() const;
     void setPressed(bool pressed);

@@ -25,16 +25,8 @@ public:
 
     StatusBadge(Status status, const QString& text, QWidget* parent = nullptr);
 
-    // Replaces the monotonic animation clock (seconds); for tests.
-    void setClock(Motion::Clock clock);
-
     Status status() const { return m_status; }
     QString text() const { return m_text; }
-    // Pulsing is the badge's only animation: both ask whether its frame timer runs.
-    bool isPulsing() const { return m_timer.isActive(); }
-    // The symbol's current scale about its centre.
-    double symbolScale() const;
-    bool isAnimating() const { return isPulsing(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -45,6 +37,16 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The kit's tests step the clock and read the pulse through these.
+    friend class AnimationProbe;
+    // Replaces the monotonic animation clock (seconds).
+    void setClock(Motion::Clock clock);
+    // Pulsing is the badge's only animation: both ask whether its frame timer runs.
+    bool isPulsing() const { return m_timer.isActive(); }
+    // The symbol's current scale about its centre.
+    double symbolScale() const;
+    bool isAnimating() const { return isPulsing(); }
+
     QRectF symbolRect() const;
 
     Status m_status;

@@ -1,5 +1,6 @@
 #include "SharedUI/ModernCardView.h"
 
+#include "AnimationProbe.h"
 #include "ControlPage.h"
 #include "Pixels.h"
 #include "Platform/Palette.h"
@@ -133,26 +134,27 @@ TEST_F(SharedUiTest, ButtonHeldStaysAtPressedScaleThenSpringsBackAndActsOnce) {
     int actions = 0;
     AnimatedButton button("Go", std::nullopt, [&] { ++actions; });
     QSignalSpy clicked(&button, &QAbstractButton::clicked);
-    button.setClock(clock.clock());
+    AnimationProbe::setClock(button, clock.clock());
     button.show();
     const QPoint centre = button.rect().center();
 
     QTest::mousePress(&button, Qt::LeftButton, {}, centre);
-    EXPECT_TRUE(button.isPressed());
-    EXPECT_TRUE(button.isAnimating());
-    EXPECT_NEAR(button.scale(), 1.0, 1e-9);
+    EXPECT_TRUE(AnimationProbe::isPressed(button));
+    EXPECT_TRUE(AnimationProbe::isAnimating(button));
+    EXPECT_NEAR(AnimationProbe::scale(button), 1.0, 1e-9);
     clock.now = 0.1;
-    EXPECT_NEAR(button.scale(), springFormula(1.0, 0.95, 0.1), 1e-9);
+    EXPECT_NEAR(AnimationProbe::scale(button), springFormula(1.0, 0.95, 0.1), 1e-9);
     for (const double held : {2.0, 5.0, 30.0}) {
         clock.now = held;
-        EXPECT_NEAR(button.scale(), 0.95, 1e-4);
+        EXPECT_NEAR(AnimationProbe::scale(button), 0.95, 1e-4);
     }
-    EXPECT_TRUE(waitUntil([&] { return !button.isAnimating(); }, 1000)) << "settled spring idles";
-    EXPECT_DOUBLE_EQ(button.scale(), 0.95);
+    EXPECT_TRUE(waitUntil([&] { return !AnimationProbe::isAnimating(button); }, 1000))
+        << "settled spring idles";
+    EXPECT_DOUBLE_EQ(AnimationProbe::scale(button), 0.95);
     EXPECT_EQ(actions, 0);
 
     QTest::mouseRelease(&button, Qt::LeftButton, {}, centre);
-    EXPECT_FALSE(button.isPressed());
+    EXPECT_FALSE(AnimationProbe::isPressed(button));
     EXPECT_EQ(actions, 1);
     EXPECT_EQ(clicked.count(), 1);
     const double released = clock.now;
@@ -160,31 +162,31 @@ TEST_F(SharedUiTest, ButtonHeldStaysAtPressedScaleThenSpringsBackAndActsOnce) {
     for (int i = 0; i <= 50; ++i) {
         const double t = i * 0.02;
         clock.now = released + t;
-        EXPECT_NEAR(button.scale(), springFormula(0.95, 1.0, t), 1e-9) << t;
-        peak = std::max(peak, button.scale());
+        EXPECT_NEAR(AnimationProbe::scale(button), springFormula(0.95, 1.0, t), 1e-9) << t;
+        peak = std::max(peak, AnimationProbe::scale(button));
     }
     EXPECT_GT(peak, 1.003);
     EXPECT_LT(peak, 1.01);
     clock.now = released + 3;
-    EXPECT_TRUE(waitUntil([&] { return !button.isAnimating(); }, 1000));
-    EXPECT_DOUBLE_EQ(button.scale(), 1.0);
+    EXPECT_TRUE(waitUntil([&] { return !AnimationProbe::isAnimating(button); }, 1000));
+    EXPECT_DOUBLE_EQ(AnimationProbe::scale(button), 1.0);
     EXPECT_EQ(actions, 1);
 }
 
 TEST_F(SharedUiTest, QuickReleaseContinuesFromWhereTheLabelIs) {
     ManualClock clock;
     AnimatedButton button("Go");
-    button.setClock(clock.clock());
+    AnimationProbe::setClock(button, clock.clock());
     button.show();
     QTest::mousePress(&button, Qt::LeftButton, {}, button.rect().center());
     clock.now = 0.04;
-    const double before = button.scale();
+    const double before = AnimationProbe::scale(button);
     const double slope =
         (springFormula(1.0, 0.95, 0.04 + 1e-6) - springFormula(1.0, 0.95, 0.04 - 1e-6)) / 2e-6;
     QTest::mouseRelease(&button, Qt::LeftButton, {}, button.rect().center());
-    EXPECT_NEAR(button.scale(), before, 1e-9) << "no jump on release";
+    EXPECT_NEAR(AnimationProbe::scale(button), before, 1e-9) << "no jump on release";
     clock.now = 0.04 + 1e-4;
-    EXPECT_NEAR((button.scale() - before) / 1e-4, slope, 0.05) << "keeps its speed";
+    EXPECT_NEAR((AnimationProbe::scale(button) - before) / 1e-4, slope, 0.05) << "keeps its speed";
 }
 
 TEST_F(SharedUiTest, ButtonTakesFocusAndClicksWithSpaceAndEnter) {
@@ -231,11 +233,11 @@ TEST_F(SharedUiTest, HiddenButtonForgetsItsPressAndStopsAnimating) {
     AnimatedButton button("Go");
     button.show();
     QTest::mousePress(&button, Qt::LeftButton, {}, button.rect().center());
-    ASSERT_TRUE(button.isAnimating());
+    ASSERT_TRUE(AnimationProbe::isAnimating(button));
     button.hide();
-    EXPECT_FALSE(button.isAnimating());
-    EXPECT_FALSE(button.isPressed());
-    EXPECT_DOUBLE_EQ(button.scale(), 1.0);
+    EXPECT_FALSE(AnimationProbe::isAnimating(button));
+    EXPECT_FALSE(AnimationProbe::isPressed(button));
+    EXPECT_DOUBLE_EQ(AnimationProbe::scale(button), 1.0);
 }
 
 TEST_F(SharedUiTest, BadgesDrawTheirStatusColourOnTheirCapsule) {
@@ -269,23 +271,23 @@ TEST_F(SharedUiTest, ActiveAndProcessingBadgesPulseWhileShownWarningNever) {
     StatusBadge active(Status::active, "On");
     StatusBadge warning(Status::warning, "Low space");
     for (StatusBadge* b : {&processing, &active, &warning}) {
-        b->setClock(clock.clock());
+        AnimationProbe::setClock(*b, clock.clock());
         b->show();
     }
-    EXPECT_FALSE(warning.isPulsing());
-    EXPECT_FALSE(warning.isAnimating());
+    EXPECT_FALSE(AnimationProbe::isPulsing(warning));
+    EXPECT_FALSE(AnimationProbe::isAnimating(warning));
     for (StatusBadge* b : {&processing, &active}) {
-        EXPECT_TRUE(b->isPulsing());
-        EXPECT_TRUE(b->isAnimating());
+        EXPECT_TRUE(AnimationProbe::isPulsing(*b));
+        EXPECT_TRUE(AnimationProbe::isAnimating(*b));
     }
     for (int i = 0; i <= 40; ++i) {
         const double t = i * 0.1;
         clock.now = 100 + t;
-        EXPECT_NEAR(processing.symbolScale(), Motion::pulse(t, 1.0, 1.1, 1.0), 1e-9);
-        EXPECT_DOUBLE_EQ(warning.symbolScale(), 1.0);
+        EXPECT_NEAR(AnimationProbe::symbolScale(processing), Motion::pulse(t, 1.0, 1.1, 1.0), 1e-9);
+        EXPECT_DOUBLE_EQ(AnimationProbe::symbolScale(warning), 1.0);
     }
     clock.now = 101;
-    EXPECT_NEAR(active.symbolScale(), 1.1, 1e-9);
+    EXPECT_NEAR(AnimationProbe::symbolScale(active), 1.1, 1e-9);
 
     // Only the symbol changes between the small and the large moment.
     processing.resize(processing.sizeHint());
@@ -303,38 +305,38 @@ TEST_F(SharedUiTest, ActiveAndProcessingBadgesPulseWhileShownWarningNever) {
 
     // Hidden, it stops; shown again, it starts from rest.
     processing.hide();
-    EXPECT_FALSE(processing.isAnimating());
-    EXPECT_DOUBLE_EQ(processing.symbolScale(), 1.0);
+    EXPECT_FALSE(AnimationProbe::isAnimating(processing));
+    EXPECT_DOUBLE_EQ(AnimationProbe::symbolScale(processing), 1.0);
     clock.now = 250.5;
     processing.show();
-    EXPECT_TRUE(processing.isAnimating());
-    EXPECT_NEAR(processing.symbolScale(), 1.0, 1e-9);
+    EXPECT_TRUE(AnimationProbe::isAnimating(processing));
+    EXPECT_NEAR(AnimationProbe::symbolScale(processing), 1.0, 1e-9);
 }
 
 TEST_F(SharedUiTest, ReducedMotionStopsPulsesAndSnapsPresses) {
     storeReduceMotion(true);
     StatusBadge badge(Status::processing, "Syncing");
     badge.show();
-    EXPECT_FALSE(badge.isPulsing());
-    EXPECT_FALSE(badge.isAnimating());
+    EXPECT_FALSE(AnimationProbe::isPulsing(badge));
+    EXPECT_FALSE(AnimationProbe::isAnimating(badge));
 
     int actions = 0;
     AnimatedButton button("Go", std::nullopt, [&] { ++actions; });
     button.show();
     QTest::mousePress(&button, Qt::LeftButton, {}, button.rect().center());
-    EXPECT_DOUBLE_EQ(button.scale(), 0.95);
-    EXPECT_FALSE(button.isAnimating());
+    EXPECT_DOUBLE_EQ(AnimationProbe::scale(button), 0.95);
+    EXPECT_FALSE(AnimationProbe::isAnimating(button));
     QTest::mouseRelease(&button, Qt::LeftButton, {}, button.rect().center());
-    EXPECT_DOUBLE_EQ(button.scale(), 1.0);
+    EXPECT_DOUBLE_EQ(AnimationProbe::scale(button), 1.0);
     EXPECT_EQ(actions, 1);
 
     ManualClock clock;
     clock.now = 1234.5;
     MeshGradientBackground background;
-    background.setClock(clock.clock());
+    AnimationProbe::setClock(background, clock.clock());
     background.resize(120, 90);
     background.show();
-    EXPECT_FALSE(background.isAnimating());
+    EXPECT_FALSE(AnimationProbe::isAnimating(background));
     EXPECT_EQ(background.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
               MeshGradientBackground::frame(MeshGradientBackground::defaultColors(), 0.5, 0,
                                             QSize(120, 90)))
@@ -343,7 +345,7 @@ TEST_F(SharedUiTest, ReducedMotionStopsPulsesAndSnapsPresses) {
     storeReduceMotion(false);
     badge.hide();
     badge.show();
-    EXPECT_TRUE(badge.isPulsing()) << "read again when shown";
+    EXPECT_TRUE(AnimationProbe::isPulsing(badge)) << "read again when shown";
 }
 
 TEST_F(SharedUiTest, CardWithoutBorderHasNoOutline) {
@@ -436,10 +438,10 @@ TEST_F(SharedUiTest, TwoBackgroundsShowTheSamePictureAtTheSameMoment) {
     QImage shots[2];
     int i = 0;
     for (MeshGradientBackground* background : {&first, &second}) {
-        background->setClock(clock.clock());
+        AnimationProbe::setClock(*background, clock.clock());
         background->resize(200, 150);
         background->show();
-        EXPECT_TRUE(background->isAnimating());
+        EXPECT_TRUE(AnimationProbe::isAnimating(*background));
         shots[i++] =
             background->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
@@ -450,8 +452,8 @@ TEST_F(SharedUiTest, TwoBackgroundsShowTheSamePictureAtTheSameMoment) {
     EXPECT_NE(first.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), shots[0])
         << "the blobs drift";
     first.hide();
-    EXPECT_FALSE(first.isAnimating()) << "no frames while hidden";
-    EXPECT_TRUE(second.isAnimating());
+    EXPECT_FALSE(AnimationProbe::isAnimating(first)) << "no frames while hidden";
+    EXPECT_TRUE(AnimationProbe::isAnimating(second));
 }
 
 TEST_F(SharedUiTest, ControlPageShowsEveryCardComponentLightAndDark) {
