@@ -60,9 +60,6 @@ signals:
 private:
     void setupStatusItem();
     void setupPopover();
-    void createStatusItem();
-    QMenu* makeStatusMenu();
-    void statusItemActivated(QSystemTrayIcon::ActivationReason reason);
     void announceCritical(qint64 totalBytes);
     void createStatusItem(TrayHostWatcher::Host host);
     void createNotifierItem();
