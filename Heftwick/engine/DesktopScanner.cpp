@@ -178,29 +178,29 @@ bool listDesktop(int dirFd, DirentBuffer& buffer, Listing& listing) {
     });
 }
 
-QList<LoadEngine::FileItem> heaviestItems(const QByteArray& desktopPath, const Listing& listing) {
+QList<LoadModel::FileItem> heaviestItems(const QByteArray& desktopPath, const Listing& listing) {
     const auto& entries = listing.entries;
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return entries[a].size > entries[b].size;
     });
-    order.resize(std::min(order.size(), std::size_t(LoadEngine::topItemLimit)));
+    order.resize(std::min(order.size(), std::size_t(LoadModel::topItemLimit)));
 
-    QList<LoadEngine::FileItem> items;
+    QList<LoadModel::FileItem> items;
     for (const std::size_t i : order) {
         const Entry& e = entries[i];
         const QByteArray rawName(listing.name(e), qsizetype(e.nameLength));
-        items.append(LoadEngine::FileItem(PosixFs::childPath(desktopPath, rawName),
-                                          QFile::decodeName(rawName), e.size, e.isDirectory,
-                                          QDateTime::fromMSecsSinceEpoch(e.modifiedMSecs)));
+        items.append(LoadModel::FileItem(PosixFs::childPath(desktopPath, rawName),
+                                         QFile::decodeName(rawName), e.size, e.isDirectory,
+                                         QDateTime::fromMSecsSinceEpoch(e.modifiedMSecs)));
     }
     return items;
 }
 
 // Per-category totals, most bytes first; a category any entry fell into is
 // listed even when its total is 0.
-QList<LoadEngine::Category> breakdown(const Listing& listing) {
+QList<LoadModel::Category> breakdown(const Listing& listing) {
     std::array<qint64, Classification::categoryCount> totals{};
     std::array<bool, Classification::categoryCount> present{};
     for (const Entry& e : listing.entries) {
@@ -208,25 +208,25 @@ QList<LoadEngine::Category> breakdown(const Listing& listing) {
         totals[std::size_t(index)] += e.size;
         present[std::size_t(index)] = true;
     }
-    QList<LoadEngine::Category> categories;
+    QList<LoadModel::Category> categories;
     for (int i = 0; i < Classification::categoryCount; ++i)
         if (present[std::size_t(i)])
-            categories.append(LoadEngine::Category(Classification::name(i), totals[std::size_t(i)],
-                                                   Classification::color(i)));
+            categories.append(LoadModel::Category(Classification::name(i), totals[std::size_t(i)],
+                                                  Classification::color(i)));
     std::stable_sort(categories.begin(), categories.end(),
                      [](const auto& a, const auto& b) { return a.bytes > b.bytes; });
     return categories;
 }
 
-LoadEngine::Snapshot snapshotOf(const QByteArray& desktopPath, const Listing& listing) {
-    LoadEngine::Snapshot snapshot;
+LoadModel::Snapshot snapshotOf(const QByteArray& desktopPath, const Listing& listing) {
+    LoadModel::Snapshot snapshot;
     for (const Entry& e : listing.entries)
         snapshot.totalBytes += e.size;
     snapshot.fileCount = qint64(listing.entries.size());
-    snapshot.loadPercent = LoadEngine::loadFraction(snapshot.totalBytes);
+    snapshot.loadPercent = LoadModel::loadFraction(snapshot.totalBytes);
     snapshot.topItems = heaviestItems(desktopPath, listing);
     snapshot.categoryBreakdown = breakdown(listing);
-    snapshot.status = LoadEngine::statusFor(snapshot.loadPercent);
+    snapshot.status = LoadModel::statusFor(snapshot.loadPercent);
     return snapshot;
 }
 

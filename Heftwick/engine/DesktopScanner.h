@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadEngine.h"
+#include "LoadModel.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +13,7 @@ class QThreadPool;
 // What one scan produced: the state to publish, or why the Desktop could not
 // be listed.
 struct ScanOutcome {
-    std::optional<LoadEngine::Snapshot> snapshot;
+    std::optional<LoadModel::Snapshot> snapshot;
     QString error;
     qint64 cpuNs = 0;  // processor time the scan took, over all its threads
     qint64 wallNs = 0; // time from its start to its end

@@ -1,6 +1,5 @@
 #include "LoadEngine.h"
 
-#include "Classification.h"
 #include "DesktopScanner.h"
 #include "DesktopWatcher.h"
 #include "PosixFs.h"
@@ -16,7 +15,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
-#include <iterator>
 #include <sys/stat.h>
 
 namespace {
@@ -86,81 +84,7 @@ bool stillModifiedBefore(const QByteArray& path, const QDateTime& cutoff) {
            PosixFs::modifiedMSecs(st) < cutoff.toMSecsSinceEpoch();
 }
 
-struct StatusRow {
-    const char16_t* rawValue;
-    const char16_t* icon;
-    NamedColor color;
-};
-
-// One row per LoadStatus case, in the order of the cases.
-constexpr StatusRow statusRows[] = {
-    {u"Light", u"leaf", NamedColor::green},
-    {u"Moderate", u"doc.text", NamedColor::yellow},
-    {u"Heavy", u"folder.badge.plus", NamedColor::orange},
-    {u"Critical", u"exclamationmark.triangle.fill", NamedColor::red},
-};
-static_assert(std::size(statusRows) == LoadEngine::LoadStatus::critical + 1);
-
 } // namespace
-
-// --- Value types ---------------------------------------------------------------
-
-std::optional<LoadEngine::LoadStatus> LoadEngine::LoadStatus::fromRawValue(const QString& raw) {
-    for (const Case c : {light, moderate, heavy, critical})
-        if (LoadStatus(c).rawValue() == raw)
-            return LoadStatus(c);
-    return std::nullopt;
-}
-
-QString LoadEngine::LoadStatus::rawValue() const {
-    return QString::fromUtf16(statusRows[m_case].rawValue);
-}
-
-QString LoadEngine::LoadStatus::icon() const {
-    return QString::fromUtf16(statusRows[m_case].icon);
-}
-
-NamedColor LoadEngine::LoadStatus::color() const {
-    return statusRows[m_case].color;
-}
-
-LoadEngine::FileItem::FileItem(QByteArray url_, QString name_, qint64 size_, bool isDirectory_,
-                               QDateTime modified_)
-    : id(QUuid::createUuid()), url(std::move(url_)), name(std::move(name_)), size(size_),
-      isDirectory(isDirectory_), modified(std::move(modified_)) {}
-
-QByteArray LoadEngine::FileItem::rawName() const {
-    return PosixFs::lastComponent(url);
-}
-
-LoadEngine::Category::Category(QString name_, qint64 bytes_, NamedColor color_)
-    : id(QUuid::createUuid()), name(std::move(name_)), bytes(bytes_), color(color_) {}
-
-// --- Pure rules ----------------------------------------------------------------
-
-double LoadEngine::loadFraction(qint64 totalBytes) {
-    return std::min(double(totalBytes) / double(maxLoadBytes), 1.0);
-}
-
-LoadEngine::LoadStatus LoadEngine::statusFor(double loadPercent) {
-    if (loadPercent < 0.1)
-        return LoadStatus::light;
-    if (loadPercent < 0.4)
-        return LoadStatus::moderate;
-    if (loadPercent < 0.7)
-        return LoadStatus::heavy;
-    return LoadStatus::critical;
-}
-
-QString LoadEngine::category(const QString& lowerExtension, bool isDir) {
-    const QByteArray ext = lowerExtension.toUtf8();
-    return Classification::name(Classification::indexForLowerExtension(
-        std::string_view(ext.constData(), std::size_t(ext.size())), isDir));
-}
-
-NamedColor LoadEngine::catColor(const QString& categoryName) {
-    return Classification::color(Classification::indexOfName(categoryName));
-}
 
 // --- Engine --------------------------------------------------------------------
 

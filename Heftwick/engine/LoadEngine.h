@@ -1,15 +1,11 @@
 #pragma once
 
-#include "Platform/NamedColor.h"
+#include "LoadModel.h"
 
 #include <QByteArray>
-#include <QDateTime>
-#include <QList>
 #include <QObject>
 #include <QString>
-#include <QUuid>
 #include <memory>
-#include <optional>
 
 class DesktopWatcher;
 class QTimer;
@@ -26,58 +22,14 @@ class LoadEngine : public QObject {
     Q_PROPERTY(double loadPercent READ loadPercent NOTIFY stateChanged)
 
 public:
-    class LoadStatus {
-    public:
-        enum Case { light, moderate, heavy, critical };
+    using LoadStatus = LoadModel::LoadStatus;
+    using FileItem = LoadModel::FileItem;
+    using Category = LoadModel::Category;
+    using Snapshot = LoadModel::Snapshot;
 
-        constexpr LoadStatus(Case c = light) : m_case(c) {}
-        static std::optional<LoadStatus> fromRawValue(const QString& raw);
-
-        constexpr Case value() const { return m_case; }
-        constexpr operator Case() const { return m_case; }
-        QString rawValue() const;
-        QString icon() const;
-        NamedColor color() const;
-
-    private:
-        Case m_case;
-    };
-
-    struct FileItem {
-        FileItem(QByteArray url, QString name, qint64 size, bool isDirectory, QDateTime modified);
-
-        QUuid id;
-        QByteArray url; // the entry's exact path bytes
-        QString name;   // display form of the last path component
-        qint64 size = 0;
-        bool isDirectory = false;
-        QDateTime modified;
-
-        QByteArray rawName() const; // the last path component, byte-exact
-    };
-
-    struct Category {
-        Category(QString name, qint64 bytes, NamedColor color);
-
-        QUuid id;
-        QString name;
-        qint64 bytes = 0;
-        NamedColor color = NamedColor::gray;
-    };
-
-    // The six published values of one scan.
-    struct Snapshot {
-        qint64 totalBytes = 0;
-        qint64 fileCount = 0;
-        double loadPercent = 0.0;
-        QList<FileItem> topItems;
-        QList<Category> categoryBreakdown;
-        LoadStatus status = LoadStatus::light;
-    };
-
-    static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
+    static constexpr qint64 maxLoadBytes = LoadModel::maxLoadBytes;
     static constexpr int monitoringIntervalMs = 20'000;
-    static constexpr int topItemLimit = 8;
+    static constexpr int topItemLimit = LoadModel::topItemLimit;
     // A scan that a change started is followed by the next one no sooner than
     // coolDownFactor times its processor time after its start, and never
     // sooner than minCoolDownMs after its end. However long changes keep
@@ -113,11 +65,13 @@ public:
     void cleanOldFiles(int days);
     void archiveToFolder();
 
-    // Pure rules of the load model, public so tools and tests can check them.
-    static double loadFraction(qint64 totalBytes);
-    static LoadStatus statusFor(double loadPercent);
-    static QString category(const QString& lowerExtension, bool isDir);
-    static NamedColor catColor(const QString& categoryName);
+    // The load model's pure rules under the engine's names.
+    static double loadFraction(qint64 totalBytes) { return LoadModel::loadFraction(totalBytes); }
+    static LoadStatus statusFor(double loadPercent) { return LoadModel::statusFor(loadPercent); }
+    static QString category(const QString& lowerExtension, bool isDir) {
+        return LoadModel::category(lowerExtension, isDir);
+    }
+    static NamedColor catColor(const QString& name) { return LoadModel::catColor(name); }
 
 signals:
     // Emitted once per published scan, after all six values are replaced.
