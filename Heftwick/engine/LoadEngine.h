@@ -36,8 +36,8 @@ public:
     static constexpr int topItemLimit = LoadModel::topItemLimit;
     // How the scans that changes start are paced; the timer's scans and the
     // ones asked for are never held back.
-    // - A change starts a partial rescan at once, or as soon as the scans
-    //   running are done. The next one follows no sooner than
+    // - A change starts a partial rescan at once, or as soon as the newest
+    //   scan running is done. The next one follows no sooner than
     //   rescanCostFactor times its processor time after its start, and never
     //   sooner than minCoolDownMs after its end: however long changes keep
     //   coming, partial rescans use at most a hundredth of one core.
@@ -46,9 +46,10 @@ public:
     //   interval at most). Once changes have kept coming for that long, with
     //   no quiet stretch as long between them, a full scan takes a partial
     //   rescan's turn whenever the last full scan and the timer's next one
-    //   are both that far away: full scans then use at most a fiftieth of one
-    //   core, the timer's included. Lost events, which only a full scan makes
-    //   up for, wait for the spacing too.
+    //   are both that far away. Full scans, the timer's included, then use at
+    //   most a fiftieth of one core (unless the timer's alone use more).
+    //   Lost events, which only a full scan makes up for, wait for the
+    //   spacing too.
     static constexpr int rescanCostFactor = 100;
     static constexpr int minCoolDownMs = 200;
     static constexpr int fullScanCostFactor = 50;

@@ -187,6 +187,12 @@ TEST_F(LiveDesktop, EveryKindOfChangeIsPublishedWithoutTheTimer) {
          [&] { return sizeOf("Box") == folderOwnSize + 10; }},
         {"file written in a folder", [&] { appendTo(box + "/more", "7890"); },
          [&] { return sizeOf("Box") == folderOwnSize + 14; }},
+        {"file written in a folder as the Desktop changes",
+         [&] {
+             appendTo(box + "/more", "ab");
+             writeFile(desktop / "aside", "1");
+         },
+         [&] { return sizeOf("Box") == folderOwnSize + 16 && sizeOf("aside") == 1; }},
         {"file truncated in a folder",
          [&] { ASSERT_EQ(::truncate((box + "/more").constData(), 0), 0); },
          [&] { return sizeOf("Box") == folderOwnSize + 4; }},
@@ -393,36 +399,24 @@ public:
     RandomChanges(const TempDesktop& desktop, unsigned seed) : m_desktop(desktop), m_random(seed) {}
 
     void makeOne() {
-        const QByteArray file = place() + "f" + QByteArray::number(m_next++) + pickExtension();
-        switch (m_random() % 8) {
-        case 0: // a new file, on the Desktop or in a folder
-        case 1:
-            writeFile(m_desktop / file, QByteArray(int(m_random() % 5000), 'x'));
-            break;
-        case 2: // a file written and closed
-            if (const QByteArray path = existingFile(); !path.isEmpty())
-                appendTo(path, QByteArray(int(m_random() % 3000), 'y'));
-            break;
-        case 3: // a file truncated
-            if (const QByteArray path = existingFile(); !path.isEmpty()) {
-                ASSERT_EQ(::truncate(path.constData(), off_t(m_random() % 100)), 0);
-            }
-            break;
-        case 4: // a file moved across folders, or onto or off the Desktop
-            if (const QByteArray path = existingFile(); !path.isEmpty())
-                ::rename(path.constData(), (m_desktop / file).constData());
-            break;
-        case 5: // a file removed
-            if (const QByteArray path = existingFile(); !path.isEmpty())
-                ::unlink(path.constData());
-            break;
-        case 6: // a file touched
-            if (const QByteArray path = existingFile(); !path.isEmpty())
-                setModified(path, 1'000'000'000 + qint64(m_random() % 100'000'000));
-            break;
-        default:
-            changeAFolder();
-        }
+        const QByteArray fresh =
+            m_desktop / (place() + "f" + QByteArray::number(m_next++) + pickExtension());
+        const QByteArray file = existingFile();
+        const unsigned kind = m_random() % 8;
+        if (kind == 7)
+            return changeAFolder();
+        if (kind < 2 || file.isEmpty()) // a new file, on the Desktop or in a folder
+            return writeFile(fresh, QByteArray(int(m_random() % 5000), 'x'));
+        if (kind == 2) // written and closed
+            appendTo(file, QByteArray(int(m_random() % 3000), 'y'));
+        else if (kind == 3)
+            ASSERT_EQ(::truncate(file.constData(), off_t(m_random() % 100)), 0);
+        else if (kind == 4) // moved across folders, onto or off the Desktop
+            ASSERT_EQ(::rename(file.constData(), fresh.constData()), 0);
+        else if (kind == 5)
+            ASSERT_EQ(::unlink(file.constData()), 0);
+        else
+            setModified(file, 1'000'000'000 + qint64(m_random() % 100'000'000));
     }
 
 private:
