@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -83,29 +84,35 @@ public:
         m_desktopWd = wd;
     }
 
-    // The top-level folders that scan listed; folders no longer listed are
-    // unwatched. Skipped when a later scan has armed since.
-    void armFolders(quint64 scanNumber, int desktopFd, const std::vector<const char*>& names) {
+    // The top-level folders that scan is about to size, with the watches it
+    // keeps; any other folder is unwatched. Skipped when a later scan has
+    // armed since. Returns each named folder's watch, -1 where it has none.
+    std::vector<int> armFolders(quint64 scanNumber, int desktopFd,
+                                const std::vector<const char*>& names, std::vector<int> kept) {
+        std::vector<int> watches(names.size(), -1);
         const std::lock_guard lock(m_mutex);
         if (m_fd < 0 || scanNumber != m_armedScan || m_desktopWd < 0)
-            return;
-        std::vector<int> armed;
-        armed.reserve(std::min(names.size(), std::size_t(m_folderLimit)));
-        for (const char* name : names) {
-            if (armed.size() >= std::size_t(m_folderLimit))
+            return watches;
+        std::sort(kept.begin(), kept.end());
+        kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (kept.size() >= std::size_t(m_folderLimit))
                 break;
             const int wd =
-                ::inotify_add_watch(m_fd, pathUnder(desktopFd, name).c_str(), folderEvents);
-            if (wd >= 0 && wd != m_desktopWd)
-                armed.push_back(wd);
-            else if (wd < 0 && errno == ENOSPC)
-                break; // out of watches: the rest is left to the timer
+                ::inotify_add_watch(m_fd, pathUnder(desktopFd, names[i]).c_str(), folderEvents);
+            if (wd >= 0 && wd != m_desktopWd) {
+                watches[i] = wd;
+                kept.insert(std::lower_bound(kept.begin(), kept.end(), wd), wd);
+            } else if (wd < 0 && errno == ENOSPC) {
+                break; // out of watches: the rest stays unwatched
+            }
         }
-        std::sort(armed.begin(), armed.end());
+        kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
         for (const int wd : m_folderWds)
-            if (!std::binary_search(armed.begin(), armed.end(), wd))
+            if (!std::binary_search(kept.begin(), kept.end(), wd))
                 removeWatch(wd);
-        m_folderWds = std::move(armed);
+        m_folderWds = std::move(kept);
+        return watches;
     }
 
 private:
@@ -132,9 +139,11 @@ public:
         if (const auto watches = m_watches.lock())
             watches->armDesktop(m_scanNumber, desktopFd);
     }
-    void watchFolders(int desktopFd, const std::vector<const char*>& names) override {
+    std::vector<int> watchFolders(int desktopFd, const std::vector<const char*>& names,
+                                  const std::vector<int>& kept) override {
         if (const auto watches = m_watches.lock())
-            watches->armFolders(m_scanNumber, desktopFd, names);
+            return watches->armFolders(m_scanNumber, desktopFd, names, kept);
+        return std::vector<int>(names.size(), -1);
     }
 
 private:
@@ -144,15 +153,18 @@ private:
 
 namespace {
 
-// Whether one event tells of a change to what a scan publishes. Removing a
+// Adds what one event tells of a change to what a scan publishes. Removing a
 // watch (IN_IGNORED) changes nothing by itself, and hidden entries directly
 // on the Desktop are never counted; hidden entries inside folders are.
-bool reportsChange(const inotify_event& event, int desktopWd) {
+void addChange(DesktopChanges& changes, const inotify_event& event, int desktopWd) {
     if (event.mask & IN_Q_OVERFLOW)
-        return true; // events were lost: anything may have changed
-    if (event.mask & IN_IGNORED)
-        return false;
-    return !(event.wd == desktopWd && event.len > 0 && event.name[0] == '.');
+        changes.lost = true; // events were lost: anything may have changed
+    else if (event.mask & IN_IGNORED)
+        return;
+    else if (event.wd != desktopWd)
+        changes.addFolder(event.wd);
+    else if (event.len == 0 || event.name[0] != '.')
+        changes.desktop = true;
 }
 
 } // namespace
@@ -182,22 +194,31 @@ void DesktopWatcher::setFolderWatchLimit(int limit) {
     m_watches->setFolderLimit(limit);
 }
 
-bool DesktopWatcher::takeChanges() {
+const DesktopChanges& DesktopWatcher::pendingChanges() {
+    readQueue();
+    return m_pending;
+}
+
+DesktopChanges DesktopWatcher::takeChanges() {
+    readQueue();
+    return std::exchange(m_pending, {});
+}
+
+void DesktopWatcher::readQueue() {
     if (!isValid())
-        return false;
+        return;
     alignas(inotify_event) char buffer[16 * 1024];
-    bool changed = false;
     for (;;) {
         const ssize_t length = ::read(m_watches->fd(), buffer, sizeof buffer);
         if (length < 0 && errno == EINTR)
             continue;
         if (length <= 0)
-            return changed; // EAGAIN: the queue is empty
+            return; // EAGAIN: the queue is empty
         const int desktopWd = m_watches->desktopWatch();
         for (ssize_t pos = 0; pos < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + pos);
             pos += ssize_t(sizeof(inotify_event) + event->len);
-            changed = changed || reportsChange(*event, desktopWd);
+            addChange(m_pending, *event, desktopWd);
         }
     }
 }
@@ -208,6 +229,7 @@ void DesktopWatcher::setPaused(bool paused) {
 }
 
 void DesktopWatcher::readEvents() {
-    if (takeChanges())
+    readQueue();
+    if (!m_pending.isEmpty())
         emit changed();
 }

@@ -1,6 +1,5 @@
 #include "LoadEngine.h"
 
-#include "Classification.h"
 #include "DesktopScanner.h"
 #include "DesktopWatcher.h"
 #include "PosixFs.h"
@@ -17,7 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
-#include <iterator>
 #include <sys/stat.h>
 
 namespace {
@@ -79,6 +77,10 @@ bool holdsHomeFolder(const QByteArray& path) {
     }
 }
 
+qint64 monotonicMs() {
+    return PosixFs::clockNs(CLOCK_MONOTONIC) / 1'000'000;
+}
+
 // Whether the entry is still there and still modified before the cutoff,
 // read from the entry itself (links are not followed).
 bool stillModifiedBefore(const QByteArray& path, const QDateTime& cutoff) {
@@ -87,81 +89,7 @@ bool stillModifiedBefore(const QByteArray& path, const QDateTime& cutoff) {
            PosixFs::modifiedMSecs(st) < cutoff.toMSecsSinceEpoch();
 }
 
-struct StatusRow {
-    const char16_t* rawValue;
-    const char16_t* icon;
-    NamedColor color;
-};
-
-// One row per LoadStatus case, in the order of the cases.
-constexpr StatusRow statusRows[] = {
-    {u"Light", u"leaf", NamedColor::green},
-    {u"Moderate", u"doc.text", NamedColor::yellow},
-    {u"Heavy", u"folder.badge.plus", NamedColor::orange},
-    {u"Critical", u"exclamationmark.triangle.fill", NamedColor::red},
-};
-static_assert(std::size(statusRows) == LoadEngine::LoadStatus::critical + 1);
-
 } // namespace
-
-// --- Value types ---------------------------------------------------------------
-
-std::optional<LoadEngine::LoadStatus> LoadEngine::LoadStatus::fromRawValue(const QString& raw) {
-    for (const Case c : {light, moderate, heavy, critical})
-        if (LoadStatus(c).rawValue() == raw)
-            return LoadStatus(c);
-    return std::nullopt;
-}
-
-QString LoadEngine::LoadStatus::rawValue() const {
-    return QString::fromUtf16(statusRows[m_case].rawValue);
-}
-
-QString LoadEngine::LoadStatus::icon() const {
-    return QString::fromUtf16(statusRows[m_case].icon);
-}
-
-NamedColor LoadEngine::LoadStatus::color() const {
-    return statusRows[m_case].color;
-}
-
-LoadEngine::FileItem::FileItem(QByteArray url_, QString name_, qint64 size_, bool isDirectory_,
-                               QDateTime modified_)
-    : id(QUuid::createUuid()), url(std::move(url_)), name(std::move(name_)), size(size_),
-      isDirectory(isDirectory_), modified(std::move(modified_)) {}
-
-QByteArray LoadEngine::FileItem::rawName() const {
-    return PosixFs::lastComponent(url);
-}
-
-LoadEngine::Category::Category(QString name_, qint64 bytes_, NamedColor color_)
-    : id(QUuid::createUuid()), name(std::move(name_)), bytes(bytes_), color(color_) {}
-
-// --- Pure rules ----------------------------------------------------------------
-
-double LoadEngine::loadFraction(qint64 totalBytes) {
-    return std::min(double(totalBytes) / double(maxLoadBytes), 1.0);
-}
-
-LoadEngine::LoadStatus LoadEngine::statusFor(double loadPercent) {
-    if (loadPercent < 0.1)
-        return LoadStatus::light;
-    if (loadPercent < 0.4)
-        return LoadStatus::moderate;
-    if (loadPercent < 0.7)
-        return LoadStatus::heavy;
-    return LoadStatus::critical;
-}
-
-QString LoadEngine::category(const QString& lowerExtension, bool isDir) {
-    const QByteArray ext = lowerExtension.toUtf8();
-    return Classification::name(Classification::indexForLowerExtension(
-        std::string_view(ext.constData(), std::size_t(ext.size())), isDir));
-}
-
-NamedColor LoadEngine::catColor(const QString& categoryName) {
-    return Classification::color(Classification::indexOfName(categoryName));
-}
 
 // --- Engine --------------------------------------------------------------------
 
@@ -171,7 +99,7 @@ LoadEngine::LoadEngine(QByteArray desktopPath, QObject* parent)
     : QObject(parent), m_desktopPath(std::move(desktopPath)), m_coolDown(new QTimer(this)) {
     m_coolDown->setSingleShot(true);
     m_coolDown->setTimerType(Qt::PreciseTimer);
-    connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::coolDownEnded);
+    connect(m_coolDown, &QTimer::timeout, this, &LoadEngine::rescanIfReady);
 }
 
 LoadEngine::~LoadEngine() = default;
@@ -198,35 +126,46 @@ void LoadEngine::stopMonitoring() {
     if (m_timer)
         m_timer->stop();
     m_watcher.reset();
+    m_base.reset();
 }
 
 void LoadEngine::scan() {
-    startScan();
+    startFullScan();
 }
 
-quint64 LoadEngine::startScan() {
+quint64 LoadEngine::startFullScan() {
     // Whatever changed so far happened before this scan lists the Desktop, so
     // it shows: a remedy's own moves, for one, need no scan beyond the one it
     // ends with.
     if (m_watcher)
         m_watcher->takeChanges();
+    return startScan([](const DesktopScanner& scanner) { return scanner.run(); });
+}
+
+quint64 LoadEngine::startPartialRescan() {
+    return startScan([base = m_base, changes = m_watcher->takeChanges()](
+                         const DesktopScanner& scanner) { return scanner.rescan(*base, changes); });
+}
+
+quint64 LoadEngine::startScan(std::function<ScanOutcome(const DesktopScanner&)> read) {
     const quint64 scanNumber = beginScan();
     QPointer<LoadEngine> self(this);
     std::shared_ptr<ScanWatch> watch = m_watcher ? m_watcher->watchFor(scanNumber) : nullptr;
-    scanPool()->start([self, scanNumber, path = m_desktopPath, watch = std::move(watch)] {
-        ScanOutcome outcome = DesktopScanner(path, scanPool(), watch).run();
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app)
-            return;
-        // Back to the main thread; an engine destroyed meanwhile is never touched.
-        QMetaObject::invokeMethod(
-            app,
-            [self, scanNumber, outcome = std::move(outcome)]() mutable {
-                if (self)
-                    self->deliver(scanNumber, std::move(outcome));
-            },
-            Qt::QueuedConnection);
-    });
+    scanPool()->start(
+        [self, scanNumber, path = m_desktopPath, watch = std::move(watch), read = std::move(read)] {
+            ScanOutcome outcome = read(DesktopScanner(path, scanPool(), watch));
+            QCoreApplication* app = QCoreApplication::instance();
+            if (!app)
+                return;
+            // Back to the main thread; an engine destroyed meanwhile is never touched.
+            QMetaObject::invokeMethod(
+                app,
+                [self, scanNumber, outcome = std::move(outcome)]() mutable {
+                    if (self)
+                        self->deliver(scanNumber, std::move(outcome));
+                },
+                Qt::QueuedConnection);
+        });
     return scanNumber;
 }
 
@@ -234,41 +173,102 @@ quint64 LoadEngine::beginScan() {
     return ++m_startedScans;
 }
 
-// At most one scan started by a change runs at a time, and the next starts
-// no sooner than coolDownFactor times its processor time after its start.
-// Pausing the watcher meanwhile also spares the event loop a storm of events:
-// the queue folds repeated events on one entry into one.
+// Pausing the watcher also spares the event loop a storm of events: the queue
+// folds repeated events on one entry into one.
 void LoadEngine::desktopChanged() {
     m_watcher->setPaused(true);
-    m_changeScan = startScan();
+    rescanIfReady();
 }
 
+void LoadEngine::rescanIfReady() {
+    if (!m_watcher || m_deliveredScan < m_startedScans || m_coolDown->isActive())
+        return;
+    const DesktopChanges& changes = m_watcher->pendingChanges();
+    if (changes.isEmpty()) {
+        m_watcher->setPaused(false);
+        return;
+    }
+    m_watcher->setPaused(true);
+    noteChangesComing();
+    if (canRescanPartially(changes) && !fullScanDueInBurst())
+        m_changeScan = startPartialRescan();
+    else if (const qint64 waitMs = msUntilFullScanAllowed(); waitMs > 0)
+        m_coolDown->start(int(waitMs));
+    else
+        m_changeScan = startFullScan();
+}
+
+// A partial rescan needs the result of the newest scan (which is delivered by
+// now, and published unless it failed), and events that tell everything that
+// changed since that scan started. Older scans still running are outdone by
+// it anyway.
+bool LoadEngine::canRescanPartially(const DesktopChanges& changes) const {
+    return m_base && m_publishedScan == m_startedScans && !changes.lost;
+}
+
+// Changes keep coming while no quiet stretch as long as the full scans'
+// spacing separates them.
+void LoadEngine::noteChangesComing() {
+    const qint64 now = monotonicMs();
+    if (now - m_lastChangeMs >= fullScanSpacingMs())
+        m_changesComingSinceMs = now;
+    m_lastChangeMs = now;
+}
+
+bool LoadEngine::fullScanDueInBurst() const {
+    const qint64 spacingMs = fullScanSpacingMs();
+    const bool timerFar = !m_timer || !m_timer->isActive() || m_timer->remainingTime() >= spacingMs;
+    return monotonicMs() - m_changesComingSinceMs >= spacingMs && msUntilFullScanAllowed() == 0 &&
+           timerFar;
+}
+
+qint64 LoadEngine::msUntilFullScanAllowed() const {
+    return std::max<qint64>(0, m_lastFullScanStartMs + fullScanSpacingMs() - monotonicMs());
+}
+
+qint64 LoadEngine::fullScanSpacingMs() const {
+    return std::clamp<qint64>(m_lastFullScanCpuNs * fullScanCostFactor / 1'000'000,
+                              minFullScanSpacingMs, monitoringIntervalMs);
+}
+
+// A full scan's cost is paced by the spacing of full scans; a partial
+// rescan's by the cool-down after it.
 void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
-    const qint64 ms = outcome.cpuNs * coolDownFactor / 1'000'000 - outcome.wallNs / 1'000'000;
+    const qint64 ms =
+        outcome.full ? 0
+                     : outcome.cpuNs * rescanCostFactor / 1'000'000 - outcome.wallNs / 1'000'000;
     m_coolDown->start(int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs)));
 }
 
-void LoadEngine::coolDownEnded() {
-    if (m_watcher)
-        m_watcher->setPaused(false);
-}
-
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {
+    m_deliveredScan = std::max(m_deliveredScan, scanNumber);
     if (scanNumber == m_changeScan) {
         m_changeScan = 0;
         coolDownAfter(outcome);
     }
-    if (!outcome.snapshot) {
+    noteFullScan(outcome);
+    if (!outcome.snapshot)
         reportScanError(outcome.error);
-        return;
-    }
-    // Scans overlap; a result from a scan that started before the published
-    // one would bring back a Desktop that has changed since (for example
-    // entries a remedy just moved away).
-    if (scanNumber <= m_publishedScan)
-        return;
+    else if (scanNumber > m_publishedScan)
+        accept(scanNumber, std::move(outcome));
+    rescanIfReady();
+}
+
+// Scans overlap; a result from a scan that started before the published one
+// would bring back a Desktop that has changed since (for example entries a
+// remedy just moved away), so only newer ones come here.
+void LoadEngine::accept(quint64 scanNumber, ScanOutcome outcome) {
     m_publishedScan = scanNumber;
+    if (m_watcher)
+        m_base = std::move(outcome.listing);
     publish(std::move(*outcome.snapshot));
+}
+
+void LoadEngine::noteFullScan(const ScanOutcome& outcome) {
+    if (!outcome.full || !outcome.snapshot)
+        return;
+    m_lastFullScanStartMs = std::max(m_lastFullScanStartMs, outcome.startNs / 1'000'000);
+    m_lastFullScanCpuNs = outcome.cpuNs;
 }
 
 void LoadEngine::reportScanError(const QString& description) {

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "Platform/NamedColor.h"
+#include "LoadModel.h"
 #include "RemedyOutcome.h"
 
 #include <QByteArray>
-#include <QDateTime>
-#include <QList>
 #include <QObject>
 #include <QString>
-#include <QUuid>
+#include <functional>
 #include <memory>
-#include <optional>
 
+class DesktopScanner;
 class DesktopWatcher;
 class QTimer;
+struct DesktopChanges;
+struct DesktopListing;
 struct ScanOutcome;
 
 // The one shared load state of the Desktop: scans it on a timer, on demand and
@@ -27,68 +27,34 @@ class LoadEngine : public QObject {
     Q_PROPERTY(double loadPercent READ loadPercent NOTIFY stateChanged)
 
 public:
-    class LoadStatus {
-    public:
-        enum Case { light, moderate, heavy, critical };
+    using LoadStatus = LoadModel::LoadStatus;
+    using FileItem = LoadModel::FileItem;
+    using Category = LoadModel::Category;
+    using Snapshot = LoadModel::Snapshot;
 
-        constexpr LoadStatus(Case c = light) : m_case(c) {}
-        static std::optional<LoadStatus> fromRawValue(const QString& raw);
-
-        constexpr Case value() const { return m_case; }
-        constexpr operator Case() const { return m_case; }
-        QString rawValue() const;
-        QString icon() const;
-        NamedColor color() const;
-
-    private:
-        Case m_case;
-    };
-
-    struct FileItem {
-        FileItem(QByteArray url, QString name, qint64 size, bool isDirectory, QDateTime modified);
-
-        QUuid id;
-        QByteArray url; // the entry's exact path bytes
-        QString name;   // display form of the last path component
-        qint64 size = 0;
-        bool isDirectory = false;
-        QDateTime modified;
-
-        QByteArray rawName() const; // the last path component, byte-exact
-    };
-
-    struct Category {
-        Category(QString name, qint64 bytes, NamedColor color);
-
-        QUuid id;
-        QString name;
-        qint64 bytes = 0;
-        NamedColor color = NamedColor::gray;
-    };
-
-    // The six published values of one scan.
-    struct Snapshot {
-        qint64 totalBytes = 0;
-        qint64 fileCount = 0;
-        double loadPercent = 0.0;
-        QList<FileItem> topItems;
-        QList<Category> categoryBreakdown;
-        LoadStatus status = LoadStatus::light;
-    };
-
-    static constexpr qint64 maxLoadBytes = 10LL * 1024 * 1024 * 1024;
+    static constexpr qint64 maxLoadBytes = LoadModel::maxLoadBytes;
     static constexpr int monitoringIntervalMs = 20'000;
-    static constexpr int topItemLimit = 8;
-    // A scan that a change started is followed by the next one no sooner than
-    // coolDownFactor times its processor time after its start, and never
-    // sooner than minCoolDownMs after its end. However long changes keep
-    // coming, the scans they start then use at most a twentieth of one core.
-    // The margin below a tenth leaves room for the burst's first scan, which
-    // starts at once, and for the timer's scans, which are not held back (nor
-    // are the ones asked for). A cool-down never outlasts the monitoring
-    // interval.
-    static constexpr int coolDownFactor = 20;
+    static constexpr int topItemLimit = LoadModel::topItemLimit;
+    // How the scans that changes start are paced; the timer's scans and the
+    // ones asked for are never held back.
+    // - A change starts a partial rescan at once, or as soon as the newest
+    //   scan running is done. The next one follows no sooner than
+    //   rescanCostFactor times its processor time after its start, and never
+    //   sooner than minCoolDownMs after its end: however long changes keep
+    //   coming, partial rescans use at most a hundredth of one core.
+    // - Full scans start at least fullScanCostFactor times the last one's
+    //   processor time apart (minFullScanSpacingMs at least, the monitoring
+    //   interval at most). Once changes have kept coming for that long, with
+    //   no quiet stretch as long between them, a full scan takes a partial
+    //   rescan's turn whenever the last full scan and the timer's next one
+    //   are both that far away. Full scans, the timer's included, then use at
+    //   most a fiftieth of one core (unless the timer's alone use more).
+    //   Lost events, which only a full scan makes up for, wait for the
+    //   spacing too.
+    static constexpr int rescanCostFactor = 100;
     static constexpr int minCoolDownMs = 200;
+    static constexpr int fullScanCostFactor = 50;
+    static constexpr int minFullScanSpacingMs = 3000;
 
     // Watches the user's XDG desktop folder.
     explicit LoadEngine(QObject* parent = nullptr);
@@ -116,11 +82,13 @@ public:
     // Puts back what a remedy moved (see RemedyUndo::putBack), then scans.
     UndoOutcome undoRemedy(const RemedyOutcome& outcome);
 
-    // Pure rules of the load model, public so tools and tests can check them.
-    static double loadFraction(qint64 totalBytes);
-    static LoadStatus statusFor(double loadPercent);
-    static QString category(const QString& lowerExtension, bool isDir);
-    static NamedColor catColor(const QString& categoryName);
+    // The load model's pure rules under the engine's names.
+    static double loadFraction(qint64 totalBytes) { return LoadModel::loadFraction(totalBytes); }
+    static LoadStatus statusFor(double loadPercent) { return LoadModel::statusFor(loadPercent); }
+    static QString category(const QString& lowerExtension, bool isDir) {
+        return LoadModel::category(lowerExtension, isDir);
+    }
+    static NamedColor catColor(const QString& name) { return LoadModel::catColor(name); }
 
 signals:
     // Emitted once per published scan, after all six values are replaced.
@@ -140,17 +108,30 @@ private:
 
     // Numbers a new scan; results of scans are published in this order only.
     quint64 beginScan();
-    // Starts a scan; it covers every change noticed so far.
-    quint64 startScan();
-    // A change was noticed: scans at once. The watcher stays paused while
-    // that scan runs and cools down; changes meanwhile wait in its queue and
-    // start the next scan when it resumes.
+    // Starts a full scan; it covers every change noticed so far.
+    quint64 startFullScan();
+    // Starts a partial rescan of the changes noticed since the newest scan
+    // started, from that scan's result.
+    quint64 startPartialRescan();
+    quint64 startScan(std::function<ScanOutcome(const DesktopScanner&)> read);
+    // A change was noticed. The watcher stays paused while the rescan it
+    // starts runs and cools down; changes meanwhile wait in its queue.
     void desktopChanged();
+    // Starts the rescan that pending changes call for, unless the newest scan
+    // is still running or a cool-down lasts; resumes the watcher when none is
+    // pending.
+    void rescanIfReady();
+    bool canRescanPartially(const DesktopChanges& changes) const;
+    void noteChangesComing();
+    bool fullScanDueInBurst() const;
+    qint64 msUntilFullScanAllowed() const;
+    qint64 fullScanSpacingMs() const;
     void coolDownAfter(const ScanOutcome& outcome);
-    void coolDownEnded();
     // Takes one scan's outcome on the engine's thread: publishes it unless a
     // scan that started later is already published, or reports the failure.
     void deliver(quint64 scanNumber, ScanOutcome outcome);
+    void accept(quint64 scanNumber, ScanOutcome outcome);
+    void noteFullScan(const ScanOutcome& outcome);
     void reportScanError(const QString& description);
 
     // Entries modified strictly before this instant are old.
@@ -164,7 +145,17 @@ private:
     QTimer* m_timer = nullptr;
     std::unique_ptr<DesktopWatcher> m_watcher;
     QTimer* m_coolDown = nullptr;
+    // The entries of the published result, while monitoring: what partial
+    // rescans start from.
+    std::shared_ptr<const DesktopListing> m_base;
     quint64 m_changeScan = 0; // the running scan a change started, or 0
     quint64 m_startedScans = 0;
     quint64 m_publishedScan = 0;
+    quint64 m_deliveredScan = 0; // the newest scan delivered so far
+    // Monotonic milliseconds; long ago until it happens.
+    static constexpr qint64 longAgoMs = -(qint64(1) << 40);
+    qint64 m_lastFullScanStartMs = longAgoMs;
+    qint64 m_lastFullScanCpuNs = 0;
+    qint64 m_lastChangeMs = longAgoMs;
+    qint64 m_changesComingSinceMs = longAgoMs;
 };
