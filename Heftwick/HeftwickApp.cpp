@@ -6,6 +6,7 @@
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/TrayHostWatcher.h"
+#include "shell/WindowActivation.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -116,8 +117,6 @@ void PilewatchApp::launch() {
     QTimer::singleShot(0, &m_appDelegate, &AppDelegate::applicationDidFinishLaunching);
 }
 
-void PilewatchApp::showMainWindow() {
-    m_mainWindow->show();
-    m_mainWindow->raise();
-    m_mainWindow->activateWindow();
+void PilewatchApp::showMainWindow(const LaunchToken& launch) {
+    WindowActivation::bringForward(*m_mainWindow, launch);
 }

@@ -1,5 +1,7 @@
 #include "shell/TrayHostWatcher.h"
 
+#include "shell/X11.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
@@ -9,37 +11,11 @@
 #include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
-#include <xcb/xcb.h>
 
 namespace {
 
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
-
-xcb_connection_t* x11Connection() {
-    const auto* x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name) {
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData());
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// The X screen the app runs on, as named by DISPLAY (":0.1" is screen 1).
-int x11ScreenNumber() {
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (!xcb_parse_display(nullptr, &host, &display, &screen))
-        return 0;
-    std::free(host);
-    return screen;
-}
 
 } // namespace
 
@@ -105,12 +81,12 @@ void TrayHostWatcher::checkStatusNotifierWatcher() {
 // root window when it takes the selection; Qt's X connection already listens
 // to the root window's structure events, which carry it.
 void TrayHostWatcher::watchXEmbedTray() {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     if (!connection || m_found)
         return;
-    m_managerAtom = internAtom(connection, "MANAGER");
+    m_managerAtom = X11::atom(connection, "MANAGER");
     m_traySelectionAtom =
-        internAtom(connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(x11ScreenNumber()));
+        X11::atom(connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(X11::screenNumber()));
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filtering = true;
     if (xembedTrayOwned())
@@ -118,7 +94,7 @@ void TrayHostWatcher::watchXEmbedTray() {
 }
 
 bool TrayHostWatcher::xembedTrayOwned() const {
-    xcb_connection_t* connection = x11Connection();
+    xcb_connection_t* connection = X11::connection();
     const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
         xcb_get_selection_owner_reply(
             connection, xcb_get_selection_owner(connection, m_traySelectionAtom), nullptr),

@@ -4,6 +4,7 @@
 #include "ShellTestSupport.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/ByteFormat.h"
+#include "shell/LaunchToken.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/Sidebar.h"
@@ -18,6 +19,32 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// A second start hands its launcher's token to the running app as D-Bus
+// activation's platform data; the X server time of the launch ends a startup ID.
+TEST(LaunchToken, TravelsAsPlatformDataAndTellsTheLaunchTimeOfAStartupId) {
+    const LaunchToken both{"xfce4-appfinder-42-host-pilewatch-0_TIME123456", "wl-token-7"};
+    const QVariantMap data = both.toPlatformData();
+    EXPECT_EQ(data.value("desktop-startup-id").toString(), QString::fromUtf8(both.startupId));
+    EXPECT_EQ(data.value("activation-token").toString(), "wl-token-7");
+    EXPECT_EQ(LaunchToken::fromPlatformData(data), both);
+    EXPECT_TRUE(LaunchToken().toPlatformData().isEmpty()) << "empty keys sent";
+    EXPECT_EQ(LaunchToken::fromPlatformData({{"activation-token", 5}}).activationToken, "5");
+
+    EXPECT_EQ(both.launchTime(), 123456u);
+    for (const QByteArray& id :
+         {QByteArray("no-time-here"), QByteArray("x_TIME"), QByteArray("x_TIME0"),
+          QByteArray("x_TIME4294967296"), QByteArray("x_TIME12_more"), QByteArray()})
+        EXPECT_EQ((LaunchToken{id, {}}.launchTime()), std::nullopt) << id.constData();
+    EXPECT_EQ((LaunchToken{"x_TIME4294967295", {}}.launchTime()), 4294967295u);
+
+    qputenv("DESKTOP_STARTUP_ID", "id_TIME9");
+    qputenv("XDG_ACTIVATION_TOKEN", "token");
+    EXPECT_EQ(LaunchToken::fromEnvironment(), (LaunchToken{"id_TIME9", "token"}));
+    qunsetenv("DESKTOP_STARTUP_ID");
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    EXPECT_EQ(LaunchToken::fromEnvironment(), LaunchToken());
+}
 
 TEST(ByteFormat, DecimalUnitsOneUnitAdaptivePrecisionInTheLocale) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
