@@ -21,7 +21,8 @@ int clampInto(int start, int length, int low, int high) {
 } // namespace
 
 PanelWindow::PanelWindow(QWidget* content) : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
-    setFixedSize(panelSize);
+    setFixedWidth(panelSize.width());
+    resize(panelSize);
     setPalette(Palette::darkPanelPalette());
     setAutoFillBackground(true);
     setAccessibleName("Pilewatch load panel");
@@ -48,7 +49,13 @@ void PanelWindow::popUp(const QRect& anchor) {
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    setGeometry(placement(anchor, screen->availableGeometry()));
+    // On a screen shorter than the panel, the panel takes the work area's
+    // height and its page scrolls, rather than running under a bar or off
+    // the screen.
+    const QRect area = screen->availableGeometry();
+    const QRect placed = placement(anchor, area).intersected(area);
+    setFixedHeight(placed.height());
+    setGeometry(placed);
     show();
     raise();
     activateWindow();

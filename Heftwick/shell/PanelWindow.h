@@ -5,9 +5,10 @@
 
 class QMouseEvent;
 
-// The tray's dashboard panel: a frameless popup of fixed size, always on the
-// dark palette, that closes on a click outside it or on Escape (Qt's popup
-// behaviour) and keeps its content between openings.
+// The tray's dashboard panel: a frameless popup of fixed size (shorter only
+// on a screen too short for it), always on the dark palette, that closes on a
+// click outside it or on Escape (Qt's popup behaviour) and keeps its content
+// between openings.
 class PanelWindow : public QWidget {
     Q_OBJECT
 
