@@ -86,10 +86,16 @@ void AppDelegate::togglePopover() {
 }
 
 // The icon's place on screen; a StatusNotifierItem tray tells none, and the
-// pointer, which just clicked the icon, stands in for it.
+// pointer, which just clicked the icon, stands in for it. A Wayland client
+// never learns where the pointer is outside its own windows: there the panel
+// has no anchor.
 QRect AppDelegate::statusItemAnchor() const {
     const QRect icon = m_statusItem->geometry();
-    return icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1));
+    if (icon.isValid())
+        return icon;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return {};
+    return QRect(QCursor::pos(), QSize(1, 1));
 }
 
 PilewatchApp::PilewatchApp()

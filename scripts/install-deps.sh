@@ -9,8 +9,13 @@ packages=(
   # Qt 6 (Core, Gui, Widgets, DBus, Sql with SQLite), its platform plugins and
   # its SVG icon engine (the installed icons)
   qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libqt6svg6
-  # X11: the tray manager selection is read on the X connection
+  # X11: the tray manager selection is read, and windows are activated, on the
+  # X connection
   libxcb1-dev
+  # Wayland: the panel is a layer-shell surface made on Qt's own Wayland
+  # connection (Qt's native interface, wayland-scanner, xdg-shell's XML), and
+  # Qt's Wayland platform plugin runs the app natively
+  qt6-base-private-dev libwayland-dev libwayland-bin wayland-protocols qt6-wayland
   # fonts: the symbol font embedded at build time, and a plain UI font
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # the application icon's PNG sizes, rendered from its SVG at build time
@@ -23,6 +28,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-bin gnome-keyring libsecret-tools trash-cli
   at-spi2-core python3-pyatspi trayer
+  # tests under real window managers and a real Wayland session: openbox and
+  # xfwm4 on Xvfb; sway with waybar's tray, grim for screenshots and a seat
+  # tool of the tests' own (keymaps from xkbcommon)
+  openbox xfwm4 sway waybar grim libxkbcommon-dev
   # install and package checks: the desktop entry and metainfo validators,
   # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian
   desktop-file-utils appstream dpkg-dev lintian

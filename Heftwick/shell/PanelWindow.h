@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QWidget>
 
+class QKeyEvent;
 class QMouseEvent;
 
 // The tray's dashboard panel: a frameless popup of fixed size (shorter only
@@ -26,18 +28,45 @@ public:
     // inside the area where it would stick out.
     static QRect placement(const QRect& anchor, const QRect& area);
 
+    // On a compositor's layer shell: the panel against the edge of the bar
+    // that holds the anchor (the top bar, unless the anchor lies in the
+    // screen's lower half), centred on the anchor and kept inside the screen,
+    // or at the top right corner, where trays sit, without an anchor.
+    struct LayerPlacement {
+        Qt::Edges edges;
+        QMargins margins;
+        bool operator==(const LayerPlacement&) const = default;
+    };
+    static LayerPlacement layerPlacement(const QRect& anchor, const QRect& screen);
+    // Where on an output the panel of that height may lie, so placed: the
+    // compositor moves it past the bars along its edge, and the bars may lie
+    // along that edge or the opposite one (room is the output's height less
+    // the bars and the margins).
+    static QRect layerReach(const LayerPlacement& layer, const QSize& output, int room, int height);
+
     // Closes the open panel; otherwise places it by the anchor on the
     // anchor's screen, shows it and gives it the keyboard.
     void toggle(const QRect& anchor);
+    void setVisible(bool visible) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void popUp(const QRect& anchor);
+    bool showOnLayerShell(const LayerPlacement& layer);
     bool justClosedByOutsideClick() const;
 
     // Runs from the moment a click outside closed the panel: that click may
     // reach the tray icon as well, and must not open the panel again.
     QElapsedTimer m_sinceClosed;
+    const bool m_onLayerShell;
+    // On a layer shell: the transparent surface that takes a click outside
+    // the panel.
+    QWidget m_outside;
+    // Whether the layer surface had the keyboard since it opened.
+    bool m_hadKeyboard = false;
 };

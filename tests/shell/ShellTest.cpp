@@ -241,6 +241,32 @@ TEST(StatusIcon, TheInstalledSymbolicIconByNameWhereTheThemeHasItElseTheWhiteGly
     EXPECT_EQ(PilewatchApp().mainWindow().windowIcon().name(), "io.pilewatch.Pilewatch");
 }
 
+// On a compositor's layer shell the panel holds to the bar's edge at the
+// icon, or to the tray's corner when the host tells no position; the surface
+// that catches clicks outside it leaves out wherever the compositor may put it.
+TEST(PanelWindow, OnALayerShellHoldsToTheBarsEdgeAtTheIconAndLeavesItsReachToItself) {
+    using Layer = PanelWindow::LayerPlacement;
+    const QRect screen(0, 0, 1280, 800);
+    const int gap = PanelWindow::anchorGap;
+    EXPECT_EQ(PanelWindow::layerPlacement({}, screen),
+              (Layer{Qt::TopEdge | Qt::RightEdge, QMargins(0, gap, gap, 0)}));
+    EXPECT_EQ(PanelWindow::layerPlacement(QRect(600, 10, 1, 1), screen),
+              (Layer{Qt::TopEdge | Qt::LeftEdge, QMargins(411, gap, 0, 0)}));
+    // Near the screen's end and on a bottom bar (Plasma's Activate(x, y) is global).
+    EXPECT_EQ(PanelWindow::layerPlacement(QRect(1270, 790, 1, 1), screen),
+              (Layer{Qt::BottomEdge | Qt::LeftEdge, QMargins(900, 0, 0, gap)}));
+    EXPECT_EQ(PanelWindow::layerPlacement(QRect(1290, 10, 1, 1), QRect(1280, 0, 1280, 800)),
+              (Layer{Qt::TopEdge | Qt::LeftEdge, QMargins(0, gap, 0, 0)}));
+
+    // A 30-pixel bar leaves 766 of 800 pixels below a 4-pixel margin.
+    const QSize output(1280, 800);
+    EXPECT_EQ(PanelWindow::layerReach(PanelWindow::layerPlacement({}, screen), output, 766, 540),
+              QRect(896, gap, 380, 540 + 30));
+    EXPECT_EQ(PanelWindow::layerReach(PanelWindow::layerPlacement(QRect(1270, 790, 1, 1), screen),
+                                      output, 766, 540),
+              QRect(900, 800 - gap - 540 - 30, 380, 540 + 30));
+}
+
 TEST(PanelWindow, OpensAsAFramelessDarkPopupTakesTheKeyboardAndClosesOnEscapeOrAClickOutside) {
     ScopedHome home;
     ASSERT_TRUE(putSampleDesktop(home));

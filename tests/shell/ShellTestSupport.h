@@ -48,6 +48,8 @@ public:
             return {};
         return QString::fromLocal8Bit(m_process.readLine().trimmed());
     }
+    // Writes a line to its standard input.
+    void send(const QByteArray& line) { m_process.write(line + '\n'); }
     // Whether it exits (or has exited) with status 0 in time.
     bool succeeds(int timeoutMs) {
         return (m_process.state() == QProcess::NotRunning ||
