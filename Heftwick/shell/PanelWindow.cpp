@@ -33,9 +33,13 @@ Qt::WindowFlags panelWindowFlags() {
 
 PanelWindow::PanelWindow(QWidget* content)
     : QWidget(nullptr, panelWindowFlags()), m_onLayerShell(LayerShell::instance()),
-      m_outside(nullptr, panelWindowFlags()) {
-    m_outside.setAttribute(Qt::WA_TranslucentBackground);
-    m_outside.installEventFilter(this);
+      m_onWayland(QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (m_onLayerShell) {
+        m_outside = std::make_unique<QWidget>(nullptr, panelWindowFlags());
+        m_outside->setAttribute(Qt::WA_TranslucentBackground);
+        m_outside->setAccessibleName("Closes the Pilewatch load panel");
+        m_outside->installEventFilter(this);
+    }
     setFixedWidth(panelSize.width());
     resize(panelSize);
     setPalette(Palette::darkPanelPalette());
@@ -78,6 +82,7 @@ PanelWindow::LayerPlacement PanelWindow::layerPlacement(const QRect& anchor, con
 }
 
 void PanelWindow::popUp(const QRect& anchor) {
+    m_hadKeyboard = false;
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -111,17 +116,16 @@ void PanelWindow::popUp(const QRect& anchor) {
 bool PanelWindow::showOnLayerShell(const LayerPlacement& layer) {
     LayerShell& shell = *LayerShell::instance();
     setMaximumHeight(panelSize.height());
-    m_hadKeyboard = false;
     const Qt::Edges everywhere = Qt::TopEdge | Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge;
-    const QSize output = shell.show(m_outside, {everywhere, {}, false, true});
+    const QSize output = shell.show(*m_outside, {everywhere, {}, false, true});
     const QSize room = shell.show(*this, {layer.edges, layer.margins, true, false});
     if (output.isEmpty() || room.isEmpty()) {
         qWarning("pilewatch: the compositor did not place the panel");
         hide();
         return false;
     }
-    m_outside.setMask(QRegion(QRect(QPoint(), output)) -
-                      layerReach(layer, output, room.height(), height()));
+    m_outside->setMask(QRegion(QRect(QPoint(), output)) -
+                       layerReach(layer, output, room.height(), height()));
     return true;
 }
 
@@ -162,11 +166,12 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
 }
 
-// A layer surface has no popup grab: the panel closes when it loses the
+// A Wayland client never sees clicks on other clients' windows, and a
+// layer surface has no popup grab: there the panel closes when it loses the
 // keyboard to another window.
 void PanelWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (!m_onLayerShell || event->type() != QEvent::ActivationChange || !isVisible())
+    if (!m_onWayland || event->type() != QEvent::ActivationChange || !isVisible())
         return;
     if (isActiveWindow())
         m_hadKeyboard = true;
@@ -178,14 +183,14 @@ void PanelWindow::changeEvent(QEvent* event) {
 void PanelWindow::setVisible(bool visible) {
     if (!visible && m_onLayerShell) {
         LayerShell::instance()->release(*this);
-        LayerShell::instance()->release(m_outside);
-        m_outside.hide();
+        LayerShell::instance()->release(*m_outside);
+        m_outside->hide();
     }
     QWidget::setVisible(visible);
 }
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_outside && event->type() == QEvent::MouseButtonPress)
+    if (m_outside && watched == m_outside.get() && event->type() == QEvent::MouseButtonPress)
         close();
     return QWidget::eventFilter(watched, event);
 }

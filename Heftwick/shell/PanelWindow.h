@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QMargins>
 #include <QWidget>
+#include <memory>
 
 class QKeyEvent;
 class QMouseEvent;
@@ -64,9 +65,10 @@ private:
     // reach the tray icon as well, and must not open the panel again.
     QElapsedTimer m_sinceClosed;
     const bool m_onLayerShell;
+    const bool m_onWayland;
     // On a layer shell: the transparent surface that takes a click outside
     // the panel.
-    QWidget m_outside;
-    // Whether the layer surface had the keyboard since it opened.
+    std::unique_ptr<QWidget> m_outside;
+    // On Wayland: whether the panel had the keyboard since it opened.
     bool m_hadKeyboard = false;
 };
