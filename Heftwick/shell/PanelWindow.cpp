@@ -9,6 +9,7 @@
 #include <QRegion>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -101,6 +102,9 @@ void PanelWindow::popUp(const QRect& anchor) {
         raise();
         activateWindow();
     }
+    if (m_onWayland)
+        connect(windowHandle(), &QWindow::activeChanged, this, &PanelWindow::followActivation,
+                Qt::UniqueConnection);
     // Qt hands a popup the keyboard but focuses nothing in it the first time;
     // later openings return to the control that had the focus.
     if (!focusWidget())
@@ -167,13 +171,13 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 // A Wayland client never sees clicks on other clients' windows, and a
-// layer surface has no popup grab: there the panel closes when it loses the
-// keyboard to another window.
-void PanelWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (!m_onWayland || event->type() != QEvent::ActivationChange || !isVisible())
+// layer surface has no popup grab: there the panel closes when the
+// compositor hands the focus to another window. (The window system's
+// activation, not the widget's: Qt counts a shown popup as active always.)
+void PanelWindow::followActivation() {
+    if (!isVisible())
         return;
-    if (isActiveWindow())
+    if (windowHandle()->isActive())
         m_hadKeyboard = true;
     else if (m_hadKeyboard)
         close();

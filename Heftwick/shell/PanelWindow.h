@@ -53,12 +53,12 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void popUp(const QRect& anchor);
     bool showOnLayerShell(const LayerPlacement& layer);
+    void followActivation();
     bool justClosedByOutsideClick() const;
 
     // Runs from the moment a click outside closed the panel: that click may
