@@ -11,6 +11,7 @@
 #include "shell/PanelWindow.h"
 #include "shell/StatusIcon.h"
 #include "shell/StatusNotifierItem.h"
+#include "shell/WindowActivation.h"
 #include "shell/X11Desktop.h"
 
 #include <QApplication>
@@ -195,8 +196,6 @@ void PilewatchApp::launch() {
     QTimer::singleShot(0, &m_appDelegate, &AppDelegate::applicationDidFinishLaunching);
 }
 
-void PilewatchApp::showMainWindow() {
-    m_mainWindow->show();
-    m_mainWindow->raise();
-    m_mainWindow->activateWindow();
+void PilewatchApp::showMainWindow(const LaunchToken& launch) {
+    WindowActivation::bringForward(*m_mainWindow, launch);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LoadEngine.h"
+#include "shell/LaunchToken.h"
 #include "shell/TrayHostWatcher.h"
 
 #include <QObject>
@@ -96,8 +97,9 @@ public:
     // Shows the main window; the delegate finishes launching as soon as the
     // event loop runs.
     void launch();
-    // Brings the main window forward (shown, raised and active).
-    void showMainWindow();
+    // Brings the main window to the user: shown, restored, on the current
+    // workspace, raised and focused; a launcher's token lets it take the focus.
+    void showMainWindow(const LaunchToken& launch = {});
 
 private:
     AppDelegate m_appDelegate;

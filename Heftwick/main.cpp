@@ -5,6 +5,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Read before Qt's X11 platform takes the startup ID out of the environment.
+    const LaunchToken launch = LaunchToken::fromEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pilewatch");
     Translations::install();
@@ -12,11 +14,11 @@ int main(int argc, char** argv) {
     // icons and metainfo alike; desktops match the windows to the entry by it.
     QGuiApplication::setDesktopFileName(SingleInstance::serviceName);
     SingleInstance instance;
-    if (!instance.claim())
+    if (!instance.claim(launch))
         return 0;
     PilewatchApp pilewatch;
     QObject::connect(&instance, &SingleInstance::activated, &app,
-                     [&pilewatch] { pilewatch.showMainWindow(); });
+                     [&pilewatch](const LaunchToken& token) { pilewatch.showMainWindow(token); });
     pilewatch.launch();
     return QApplication::exec();
 }

@@ -12,8 +12,13 @@ packages=(
   # Qt's translation tools (lupdate makes the translation template) and their
   # CMake package
   qt6-l10n-tools qt6-tools-dev
-  # X11: the tray manager selection is read on the X connection
+  # X11: the tray manager selection and docks are read, and windows are
+  # activated, on the X connection
   libxcb1-dev
+  # Wayland: the panel is a layer-shell surface made on Qt's own Wayland
+  # connection (Qt's native interface, wayland-scanner, xdg-shell's XML), and
+  # Qt's Wayland platform plugin runs the app natively
+  qt6-base-private-dev libwayland-dev libwayland-bin wayland-protocols qt6-wayland
   # fonts: the symbol font embedded at build time, and a plain UI font
   fonts-material-design-icons-iconfont fonts-dejavu-core
   # the application icon's PNG sizes, rendered from its SVG at build time
@@ -31,9 +36,11 @@ packages=(
   # xmodmap: the keymap as a peer prints it, before and after synthetic typing
   x11-xserver-utils
   at-spi2-core python3-pyatspi trayer
-  # a real StatusNotifierItem host on X11: XFCE's panel with its window
-  # manager and settings store, clicked and typed at with xdotool
-  xfce4-panel xfwm4 xfconf xdotool
+  # tests on real tray hosts and window managers: XFCE's panel (a
+  # StatusNotifierItem host) with its window manager and settings store,
+  # clicked and typed at with xdotool; openbox; sway with waybar's tray, grim
+  # for screenshots and a seat tool of the tests' own (keymaps from xkbcommon)
+  xfce4-panel xfwm4 xfconf xdotool openbox sway waybar grim libxkbcommon-dev
   # install and package checks: the desktop entry and metainfo validators,
   # dpkg-shlibdeps and dpkg-deb (dpkg-dev), lintian
   desktop-file-utils appstream dpkg-dev lintian

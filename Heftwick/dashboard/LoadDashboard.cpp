@@ -72,7 +72,11 @@ QWidget* titleBlock() {
 LoadDashboard::LoadDashboard(LoadEngine& engine, QWidget* parent)
     : QWidget(parent), m_engine(engine) {
     setPalette(Palette::darkPanelPalette());
-    setFixedSize(panelSize);
+    // Fixed in width; on a screen too short for it the panel holding it grows
+    // shorter, and the page below the header scrolls.
+    setFixedWidth(panelSize.width());
+    setMaximumHeight(panelSize.height());
+    resize(panelSize);
     setAccessibleName(tr("Pilewatch"));
 
     auto* column = new QVBoxLayout(this);

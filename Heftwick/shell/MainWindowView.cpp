@@ -5,7 +5,9 @@
 #include "tabs/DashboardTab.h"
 #include "tabs/FilesTab.h"
 
+#include <QScreen>
 #include <QSplitter>
+#include <QWindow>
 
 MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
     : QMainWindow(parent), m_engine(engine), m_sidebar(new Sidebar),
@@ -23,6 +25,24 @@ MainWindowView::MainWindowView(LoadEngine& engine, QWidget* parent)
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({minimumSidebarWidth + 20, minimumContentSize.width()});
     connect(m_sidebar, &Sidebar::selectedTabChanged, this, &MainWindowView::showTab);
+}
+
+void MainWindowView::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    connect(windowHandle(), &QWindow::screenChanged, this, &MainWindowView::fitToScreen,
+            Qt::UniqueConnection);
+    fitToScreen();
+}
+
+// The room the screen's work area leaves for the window inside its frame
+// (known once the window manager has framed it) bounds its minimum; on a
+// screen too small for the usual minimum, the window shrinks into it too.
+void MainWindowView::fitToScreen() {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = screen()->availableGeometry().size() - frame;
+    setMinimumSize(minimumContentSize.boundedTo(room));
+    if (minimumSize() != minimumContentSize)
+        resize(size().boundedTo(room));
 }
 
 // The sidebar's selection decides the tab shown.

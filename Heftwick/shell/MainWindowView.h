@@ -13,6 +13,10 @@ class MainWindowView : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The window stops shrinking here, or at the size of a smaller screen's
+    // work area (a 640 × 400 laptop panel at scale 2): a window larger than
+    // its screen would hide part of each page and the controls to reach it,
+    // while every page scrolls within whatever room it gets.
     static constexpr QSize minimumContentSize{700, 500};
     static constexpr int minimumSidebarWidth = 220;
 
@@ -23,7 +27,11 @@ public:
     // The tab shown in the detail column.
     QWidget* currentTab() const { return m_currentTab; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void fitToScreen();
     void showTab(int index);
     QWidget* makeTab(int index);
 

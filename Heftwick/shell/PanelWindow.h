@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QWidget>
+#include <memory>
 
+class QKeyEvent;
 class QMouseEvent;
 
-// The tray's dashboard panel: a frameless popup of fixed size, always on the
-// dark palette, that closes on a click outside it or on Escape (Qt's popup
-// behaviour), or when the app loses the focus to another window, and keeps
-// its content between openings.
+// The tray's dashboard panel: a frameless popup of fixed size (shorter only
+// on a screen too short for it), always on the dark palette, that closes on a
+// click outside it or on Escape (Qt's popup behaviour), or when the app loses
+// the focus to another window, and keeps its content between openings.
 class PanelWindow : public QWidget {
     Q_OBJECT
 
@@ -36,19 +39,47 @@ public:
     static QRect placement(const QRect& anchor, const QRect& bar, const QRect& screen,
                            const QRect& area);
 
+    // On a compositor's layer shell: the panel against the edge of the bar
+    // that holds the anchor (the top bar, unless the anchor lies in the
+    // screen's lower half), centred on the anchor and kept inside the screen,
+    // or at the top right corner, where trays sit, without an anchor.
+    struct LayerPlacement {
+        Qt::Edges edges;
+        QMargins margins;
+        bool operator==(const LayerPlacement&) const = default;
+    };
+    static LayerPlacement layerPlacement(const QRect& anchor, const QRect& screen);
+    // Where on an output the panel of that height may lie, so placed: the
+    // compositor moves it past the bars along its edge, and the bars may lie
+    // along that edge or the opposite one (room is the output's height less
+    // the bars and the margins).
+    static QRect layerReach(const LayerPlacement& layer, const QSize& output, int room, int height);
+
     // Closes the open panel; otherwise places it by the anchor (on the given
     // bar) on the anchor's screen, shows it and gives it the keyboard.
     void toggle(const QRect& anchor, const QRect& bar = {});
+    void setVisible(bool visible) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void popUp(const QRect& anchor, const QRect& bar);
+    bool showOnLayerShell(const LayerPlacement& layer);
     void applicationStateChanged(Qt::ApplicationState state);
+    void followActivation();
     bool justClosedByOutsideClick() const;
 
     // Runs from the moment a click outside closed the panel: that click may
     // reach the tray icon as well, and must not open the panel again.
     QElapsedTimer m_sinceClosed;
+    const bool m_onLayerShell;
+    const bool m_onWayland;
+    // On a layer shell: the transparent surface that takes a click outside
+    // the panel.
+    std::unique_ptr<QWidget> m_outside;
+    // On Wayland: whether the panel had the keyboard since it opened.
+    bool m_hadKeyboard = false;
 };

@@ -2,9 +2,24 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 
-bool SingleInstance::claim() {
+namespace {
+
+constexpr int answerTimeoutMs = 2000;
+
+QDBusMessage callActivate(const QVariantList& arguments) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(SingleInstance::serviceName, QStringLiteral("/"),
+                                       SingleInstance::serviceName, QStringLiteral("Activate"));
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, answerTimeoutMs);
+}
+
+} // namespace
+
+bool SingleInstance::claim(const LaunchToken& launch) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return true;
@@ -15,16 +30,23 @@ bool SingleInstance::claim() {
     };
     if (own())
         return true;
-    const QDBusMessage call = QDBusMessage::createMethodCall(
-        serviceName, QStringLiteral("/"), serviceName, QStringLiteral("Activate"));
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
-    if (reply.type() == QDBusMessage::ReplyMessage)
+    if (handOver(launch))
         return false;
     // The owner has gone or hangs: run rather than leave the user with nothing.
     own();
     return true;
 }
 
-void SingleInstance::Activate() {
-    emit activated();
+// A Pilewatch from before the platform data took Activate without arguments.
+bool SingleInstance::handOver(const LaunchToken& launch) {
+    QDBusMessage reply = callActivate({launch.toPlatformData()});
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        (reply.errorName() == QDBusError::errorString(QDBusError::UnknownMethod) ||
+         reply.errorName() == QDBusError::errorString(QDBusError::InvalidArgs)))
+        reply = callActivate({});
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+void SingleInstance::Activate(const QVariantMap& platformData) {
+    emit activated(LaunchToken::fromPlatformData(platformData));
 }

@@ -70,7 +70,8 @@ QString themePathFor(const QString& applicationDir, const QStringList& standardI
 
 QString themePath() {
     QStringList iconDirs;
-    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         iconDirs << data + "/icons";
     return themePathFor(QCoreApplication::applicationDirPath(), iconDirs);
 }

@@ -97,8 +97,8 @@ void TrayHostWatcher::watchXEmbedTray() {
     if (!X11Desktop::connection() || m_found)
         return;
     m_managerAtom = X11Desktop::internAtom("MANAGER");
-    m_traySelectionAtom =
-        X11Desktop::internAtom("_NET_SYSTEM_TRAY_S" + QByteArray::number(X11Desktop::screenNumber()));
+    m_traySelectionAtom = X11Desktop::internAtom("_NET_SYSTEM_TRAY_S" +
+                                                 QByteArray::number(X11Desktop::screenNumber()));
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_filtering = true;
     if (xembedTrayOwned())

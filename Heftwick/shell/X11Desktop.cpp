@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <vector>
 #include <xcb/xcb.h>
@@ -16,13 +17,6 @@ template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std:
 
 template <typename Reply> ReplyPtr<Reply> owned(Reply* reply) {
     return ReplyPtr<Reply>(reply, &std::free);
-}
-
-xcb_window_t rootWindow(xcb_connection_t* connection) {
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int n = X11Desktop::screenNumber(); n > 0 && screens.rem > 1; --n)
-        xcb_screen_next(&screens);
-    return screens.data ? screens.data->root : xcb_window_t(XCB_WINDOW_NONE);
 }
 
 // A top-level window's requests, sent together before any reply is read.
@@ -103,6 +97,42 @@ std::uint32_t internAtom(const QByteArray& name) {
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
+std::uint32_t rootWindow() {
+    xcb_connection_t* x11 = connection();
+    if (!x11)
+        return XCB_WINDOW_NONE;
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x11));
+    for (int n = screenNumber(); n > 0 && screens.rem > 1; --n)
+        xcb_screen_next(&screens);
+    return screens.data ? screens.data->root : xcb_window_t(XCB_WINDOW_NONE);
+}
+
+std::optional<std::uint32_t> cardinal(std::uint32_t window, std::uint32_t property) {
+    xcb_connection_t* x11 = connection();
+    if (!x11)
+        return std::nullopt;
+    const auto reply = owned(xcb_get_property_reply(
+        x11, xcb_get_property(x11, 0, window, property, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+        return std::nullopt;
+    return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+void sendToRoot(std::uint32_t window, std::uint32_t type, const std::uint32_t (&data)[5]) {
+    xcb_connection_t* x11 = connection();
+    if (!x11)
+        return;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::copy(std::begin(data), std::end(data), event.data.data32);
+    xcb_send_event(x11, 0, rootWindow(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+}
+
 // Qt keeps a screen's top-left corner the same in both coordinate systems
 // and scales from there.
 QPoint fromNative(const QPoint& native) {
@@ -137,8 +167,7 @@ QRect dockAt(const QPoint& position) {
     xcb_connection_t* x11 = connection();
     if (!x11)
         return {};
-    const auto tree =
-        owned(xcb_query_tree_reply(x11, xcb_query_tree(x11, rootWindow(x11)), nullptr));
+    const auto tree = owned(xcb_query_tree_reply(x11, xcb_query_tree(x11, rootWindow()), nullptr));
     if (!tree)
         return {};
     const xcb_window_t* children = xcb_query_tree_children(tree.get());

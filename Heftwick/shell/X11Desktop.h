@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <cstdint>
+#include <optional>
 
 struct xcb_connection_t;
 
@@ -15,6 +16,13 @@ xcb_connection_t* connection();
 // The X screen the app runs on, as named by DISPLAY (":0.1" is screen 1).
 int screenNumber();
 std::uint32_t internAtom(const QByteArray& name);
+// The root window of the X screen the app runs on.
+std::uint32_t rootWindow();
+// The first value of a 32-bit CARDINAL property, if the window has one.
+std::optional<std::uint32_t> cardinal(std::uint32_t window, std::uint32_t property);
+// Sends a 32-bit client message about window to the root window, where
+// window managers and other clients that select substructure events read it.
+void sendToRoot(std::uint32_t window, std::uint32_t type, const std::uint32_t (&data)[5]);
 
 // A position in the X server's pixels (as tray hosts report them) in Qt's
 // device-independent coordinates, on the screen that holds it; and back.

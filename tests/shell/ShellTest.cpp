@@ -5,6 +5,7 @@
 #include "Platform/Symbols.h"
 #include "ShellTestSupport.h"
 #include "dashboard/LoadDashboard.h"
+#include "shell/LaunchToken.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/Sidebar.h"
@@ -22,6 +23,32 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// A second start hands its launcher's token to the running app as D-Bus
+// activation's platform data; the X server time of the launch ends a startup ID.
+TEST(LaunchToken, TravelsAsPlatformDataAndTellsTheLaunchTimeOfAStartupId) {
+    const LaunchToken both{"xfce4-appfinder-42-host-pilewatch-0_TIME123456", "wl-token-7"};
+    const QVariantMap data = both.toPlatformData();
+    EXPECT_EQ(data.value("desktop-startup-id").toString(), QString::fromUtf8(both.startupId));
+    EXPECT_EQ(data.value("activation-token").toString(), "wl-token-7");
+    EXPECT_EQ(LaunchToken::fromPlatformData(data), both);
+    EXPECT_TRUE(LaunchToken().toPlatformData().isEmpty()) << "empty keys sent";
+    EXPECT_EQ(LaunchToken::fromPlatformData({{"activation-token", 5}}).activationToken, "5");
+
+    EXPECT_EQ(both.launchTime(), 123456u);
+    for (const QByteArray& id :
+         {QByteArray("no-time-here"), QByteArray("x_TIME"), QByteArray("x_TIME0"),
+          QByteArray("x_TIME4294967296"), QByteArray("x_TIME12_more"), QByteArray()})
+        EXPECT_EQ((LaunchToken{id, {}}.launchTime()), std::nullopt) << id.constData();
+    EXPECT_EQ((LaunchToken{"x_TIME4294967295", {}}.launchTime()), 4294967295u);
+
+    qputenv("DESKTOP_STARTUP_ID", "id_TIME9");
+    qputenv("XDG_ACTIVATION_TOKEN", "token");
+    EXPECT_EQ(LaunchToken::fromEnvironment(), (LaunchToken{"id_TIME9", "token"}));
+    qunsetenv("DESKTOP_STARTUP_ID");
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    EXPECT_EQ(LaunchToken::fromEnvironment(), LaunchToken());
+}
 
 TEST(ByteFormat, DecimalUnitsOneUnitAdaptivePrecisionInTheLocale) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
@@ -286,6 +313,32 @@ TEST(StatusIcon, InAnXEmbedSlotSquareAndCentredAtTheSlotsSize) {
                   expected.convertToFormat(QImage::Format_ARGB32))
             << "at pixel ratio " << ratio;
     }
+}
+
+// On a compositor's layer shell the panel holds to the bar's edge at the
+// icon, or to the tray's corner when the host tells no position; the surface
+// that catches clicks outside it leaves out wherever the compositor may put it.
+TEST(PanelWindow, OnALayerShellHoldsToTheBarsEdgeAtTheIconAndLeavesItsReachToItself) {
+    using Layer = PanelWindow::LayerPlacement;
+    const QRect screen(0, 0, 1280, 800);
+    const int gap = PanelWindow::anchorGap;
+    EXPECT_EQ(PanelWindow::layerPlacement({}, screen),
+              (Layer{Qt::TopEdge | Qt::RightEdge, QMargins(0, gap, gap, 0)}));
+    EXPECT_EQ(PanelWindow::layerPlacement(QRect(600, 10, 1, 1), screen),
+              (Layer{Qt::TopEdge | Qt::LeftEdge, QMargins(411, gap, 0, 0)}));
+    // Near the screen's end and on a bottom bar (Plasma's Activate(x, y) is global).
+    EXPECT_EQ(PanelWindow::layerPlacement(QRect(1270, 790, 1, 1), screen),
+              (Layer{Qt::BottomEdge | Qt::LeftEdge, QMargins(900, 0, 0, gap)}));
+    EXPECT_EQ(PanelWindow::layerPlacement(QRect(1290, 10, 1, 1), QRect(1280, 0, 1280, 800)),
+              (Layer{Qt::TopEdge | Qt::LeftEdge, QMargins(0, gap, 0, 0)}));
+
+    // A 30-pixel bar leaves 766 of 800 pixels below a 4-pixel margin.
+    const QSize output(1280, 800);
+    EXPECT_EQ(PanelWindow::layerReach(PanelWindow::layerPlacement({}, screen), output, 766, 540),
+              QRect(896, gap, 380, 540 + 30));
+    EXPECT_EQ(PanelWindow::layerReach(PanelWindow::layerPlacement(QRect(1270, 790, 1, 1), screen),
+                                      output, 766, 540),
+              QRect(900, 800 - gap - 540 - 30, 380, 540 + 30));
 }
 
 TEST(PanelWindow, OpensAsAFramelessDarkPopupTakesTheKeyboardAndClosesOnEscapeOrAClickOutside) {

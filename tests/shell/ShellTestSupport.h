@@ -48,9 +48,12 @@ public:
             return {};
         return QString::fromLocal8Bit(m_process.readLine().trimmed());
     }
-    // Whether it exits with status 0 in time.
+    // Writes a line to its standard input.
+    void send(const QByteArray& line) { m_process.write(line + '\n'); }
+    // Whether it exits (or has exited) with status 0 in time.
     bool succeeds(int timeoutMs) {
-        return m_process.waitForFinished(timeoutMs) &&
+        return (m_process.state() == QProcess::NotRunning ||
+                m_process.waitForFinished(timeoutMs)) &&
                m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
     }
     // All it printed that nobody read yet, standard output and error together.
