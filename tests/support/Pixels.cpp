@@ -37,3 +37,12 @@ int countNear(const QImage& image, const QColor& color, QRect area, int toleranc
                 ++count;
     return count;
 }
+
+QRect inkBox(const QImage& image, const std::function<bool(const QColor&)>& inked) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (inked(image.pixelColor(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <functional>
 
 class QWidget;
 
@@ -18,3 +19,6 @@ int colorDistance(const QColor& a, const QColor& b);
 // How many pixels of image inside area (in device pixels; the whole image when
 // empty) lie within tolerance of color.
 int countNear(const QImage& image, const QColor& color, QRect area = {}, int tolerance = 6);
+// The smallest rectangle holding every pixel of image whose colour passes
+// `inked`; empty when none does.
+QRect inkBox(const QImage& image, const std::function<bool(const QColor&)>& inked);
