@@ -346,6 +346,8 @@ TEST(MeshGradient, BlobsTakeTheirColoursModuloTheList) {
     EXPECT_EQ(blobs[1].color, QColor(Qt::blue));
     EXPECT_EQ(blobs[2].color, QColor(Qt::red));
     EXPECT_EQ(blobs[3].color, QColor(Qt::blue));
+    EXPECT_EQ(blobs[0].centre, QPointF(480 * 0.8, 680 * 0.5));
+    EXPECT_EQ(blobs[3].centre, QPointF(480 * 0.5, 680 * 0.2));
     EXPECT_TRUE(MeshGradientBackground::blobs({}, 0, QSizeF(480, 680)).empty());
 
     // At time zero the blobs lie right, bottom, left and top; where only one
