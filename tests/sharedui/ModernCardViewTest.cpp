@@ -207,6 +207,13 @@ TEST_F(SharedUiTest, BadgesDrawTheirStatusColourOnTheirCapsule) {
         const QColor fill = image.pixelColor(badge.width() - 4, badge.height() / 2);
         EXPECT_LE(colorDistance(fill, blend(background, Palette::withOpacity(color, 0.15))), 2);
     }
+    EXPECT_EQ(StatusBadge::colorOf(Status::warning), NamedColor::yellow);
+
+    StatusBadge badge(Status::error, "Failed");
+    const int textHeight = QFontMetrics(TextStyles::font(11, QFont::Medium)).height();
+    const int advance =
+        QFontMetrics(TextStyles::font(11, QFont::Medium)).horizontalAdvance("Failed");
+    EXPECT_EQ(badge.sizeHint(), QSize(10 + 10 + 6 + advance + 10, std::max(textHeight, 10) + 10));
 }
 
 TEST_F(SharedUiTest, ActiveAndProcessingBadgesPulseWhileShownWarningNever) {
