@@ -230,13 +230,6 @@ TEST(EventTaps, AThreadWithoutAnEventLoopGetsNoTap) {
     EXPECT_FALSE(keys);
 }
 
-TEST(EventTaps, StopAllOnAFreshManagerDoesNothing) {
-    EventTapManager taps;
-    testing::internal::CaptureStdout();
-    taps.stopAll();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
 namespace {
 
 // A focused line edit in a window of its own that notes the X server's time of

@@ -1,3 +1,4 @@
+#include "Pixels.h"
 #include "SharedCore/MenuBarManager.h"
 #include "TestEnvironment.h"
 
@@ -16,15 +17,8 @@ namespace {
 
 // The box of a frame's clearly drawn pixels (alpha at least one half).
 QRect inkBox(const QIcon& frame, int size) {
-    const QImage image = frame.pixmap(QSize(size, size), 1.0).toImage();
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(image.pixel(x, y)) >= 128)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
+    return ::inkBox(frame.pixmap(QSize(size, size), 1.0).toImage(),
+                    [](const QColor& pixel) { return pixel.alpha() >= 128; });
 }
 
 // The frames side by side on white, for a person to look at.

@@ -1,10 +1,10 @@
 #include "MenuComponents.h"
 
 #include "KitStyle.h"
-#include "KitTestSupport.h"
 #include "Pixels.h"
 #include "Platform/Palette.h"
 #include "Platform/Symbols.h"
+#include "SharedUI/ModernCardView.h"
 #include "TestEnvironment.h"
 #include "menu/KitLabel.h"
 #include "menu/SymbolButton.h"
@@ -34,16 +34,69 @@ QStringList labelTexts(const QWidget& widget) {
     return texts;
 }
 
+// Every symbol the kit draws is in the font, and each badge status has a glyph of its own.
 TEST(KitSymbols, EveryNameTheKitDrawsHasAGlyphInTheFont) {
     const QRawFont font = QRawFont::fromFont(Symbols::font(16));
-    for (const char* name :
-         {"xmark.circle.fill", "chevron.right", "slider.horizontal.3", "gearshape", "bell.fill",
-          "keyboard", "speaker.wave.2.fill", "power", "chart.bar.fill", "clock", "bolt.fill",
-          "moon.fill", "timer", "cpu", "eye"}) {
-        const QString glyph = Symbols::glyph(QString::fromLatin1(name));
-        ASSERT_EQ(glyph.size(), 1) << name;
-        EXPECT_TRUE(font.supportsCharacter(glyph.at(0))) << name;
+    QStringList names{"xmark.circle.fill",
+                      "chevron.right",
+                      "slider.horizontal.3",
+                      "gearshape",
+                      "bell.fill",
+                      "keyboard",
+                      "speaker.wave.2.fill",
+                      "power",
+                      "chart.bar.fill",
+                      "clock",
+                      "bolt.fill",
+                      "moon.fill",
+                      "timer",
+                      "cpu",
+                      "eye",
+                      "play.fill"};
+    QSet<QString> badgeGlyphs;
+    for (const auto s :
+         {StatusBadge::Status::active, StatusBadge::Status::inactive, StatusBadge::Status::warning,
+          StatusBadge::Status::error, StatusBadge::Status::processing}) {
+        names << StatusBadge::symbolOf(s);
+        badgeGlyphs.insert(Symbols::glyph(names.last()));
     }
+    EXPECT_EQ(badgeGlyphs.size(), 5);
+    for (const QString& name : names) {
+        const QString glyph = Symbols::glyph(name);
+        ASSERT_EQ(glyph.size(), 1) << name.toStdString();
+        EXPECT_TRUE(font.supportsCharacter(glyph.at(0))) << name.toStdString();
+    }
+}
+
+// Each clickable part of the kit takes focus, is named for screen readers, and
+// acts once per click and once per Space.
+TEST(KitControls, TakeFocusAndActOnClickAndSpace) {
+    int acts = 0;
+    const auto act = [&acts] { ++acts; };
+    SettingsRow settings(bell, "Alerts", std::nullopt, false);
+    QObject::connect(&settings, &SettingsRow::isOnChanged, act);
+    MenuPopoverContainer popover("Panel", act, new QLabel("Body"));
+    ActionRow action(bell, "Open settings", act);
+    AnimatedButton button("Start", QStringLiteral("play.fill"), act);
+    const std::tuple<QWidget*, QWidget*, QString> controls[] = {
+        {&settings, settings.findChild<ToggleSwitch*>(), "Alerts"},
+        {&popover, popover.findChild<SymbolButton*>(), "Close"},
+        {&action, &action, "Open settings"},
+        {&button, &button, "Start"}};
+    for (const auto& [window, control, name] : controls) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->accessibleName(), name);
+        EXPECT_EQ(control->focusPolicy(), Qt::StrongFocus);
+        window->show();
+        acts = 0;
+        QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Space);
+        EXPECT_EQ(acts, 2);
+    }
+    EXPECT_FALSE(settings.isOn()) << "clicked on, then Space off";
+    EXPECT_TRUE(popover.isVisible()) << "the close button only calls back";
 }
 
 // The badge sits in the top-right corner above the icon's frame.
@@ -59,14 +112,14 @@ TEST(MenuBarIconView, ShowsABadgeOnlyAboveZeroCappedAt99) {
         MenuBarIconView view(bell, true, badge);
         EXPECT_EQ(view.size(), QSize(28, 28));
         EXPECT_EQ(view.accessibleName(), text) << badge.value_or(-99);
-        const int redPixels = countNear(renderOver(view, windowColor()), red, badgeArea());
+        const int redPixels = countNear(renderOn(view, windowColor()), red, badgeArea());
         if (text.isEmpty())
             EXPECT_EQ(redPixels, 0) << badge.value_or(-99);
         else
             EXPECT_GT(redPixels, 10) << badge.value_or(-99);
     }
     MenuBarIconView hundred(bell, true, 150);
-    renderOver(hundred, windowColor(), 2).save(screenshotPath("menubar-icon-150@2x.png"));
+    renderOn(hundred, windowColor(), 2).save(screenshotPath("menubar-icon-150@2x.png"));
 }
 
 TEST(MenuBarIconView, DrawsActiveIconsInTheirColourAndInactiveOnesInTheSecondaryColour) {
@@ -77,13 +130,13 @@ TEST(MenuBarIconView, DrawsActiveIconsInTheirColourAndInactiveOnesInTheSecondary
                      MenuBarIconView::iconFrame);
 
     MenuBarIconView accent(bell);
-    EXPECT_GT(countNear(renderOver(accent, bg), KitStyle::accent(palette), icon), 20);
+    EXPECT_GT(countNear(renderOn(accent, bg), KitStyle::accent(palette), icon), 20);
 
     MenuBarIconView tinted(bell, true, std::nullopt, green);
-    EXPECT_GT(countNear(renderOver(tinted, bg), green, icon), 20);
+    EXPECT_GT(countNear(renderOn(tinted, bg), green, icon), 20);
 
     MenuBarIconView inactive(bell, false, std::nullopt, green);
-    const QImage dim = renderOver(inactive, bg);
+    const QImage dim = renderOn(inactive, bg);
     EXPECT_EQ(countNear(dim, green, icon, 30), 0);
     EXPECT_GT(countNear(dim, blend(bg, KitStyle::secondary(palette)), icon), 20);
 }
@@ -95,20 +148,12 @@ TEST(SettingsRow, ShowsTheSubtitleOnlyWhenGivenAndBindsTheSwitch) {
     EXPECT_EQ(labelTexts(detailed), (QStringList{"Alerts", "When a scan ends"}));
     EXPECT_TRUE(detailed.isOn());
 
-    auto* toggle = plain.findChild<ToggleSwitch*>();
-    ASSERT_NE(toggle, nullptr);
-    EXPECT_EQ(toggle->accessibleName(), "Alerts");
-    EXPECT_EQ(toggle->focusPolicy(), Qt::StrongFocus);
     QSignalSpy changed(&plain, &SettingsRow::isOnChanged);
     plain.show();
-    QTest::mouseClick(toggle, Qt::LeftButton);
+    QTest::mouseClick(plain.findChild<ToggleSwitch*>(), Qt::LeftButton);
     EXPECT_TRUE(plain.isOn());
-    toggle->setFocus();
-    QTest::keyClick(toggle, Qt::Key_Space);
-    EXPECT_FALSE(plain.isOn());
-    ASSERT_EQ(changed.count(), 2);
+    ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0][0].toBool(), true);
-    EXPECT_EQ(changed[1][0].toBool(), false);
 }
 
 TEST(ValueFormat, AcceptsOnlyFormatsThatTakeOneDouble) {
@@ -127,10 +172,7 @@ TEST(ValueFormat, AcceptsOnlyFormatsThatTakeOneDouble) {
 TEST(SliderRow, FormatsItsValueAndFallsBackForAnUnusableFormat) {
     EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}).valueText(), "43");
     EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}, 0.1, "%.1f%%").valueText(), "42.7%");
-    for (const char* bad : {"%d", "%s%s%s", "%n", "%.0f and %f", "100%"})
-        EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}, 1, QString::fromLatin1(bad)).valueText(),
-                  "43")
-            << bad;
+    EXPECT_EQ(SliderRow(bell, "Level", 42.7, {0, 100}, 1, "%n").valueText(), "43");
 }
 
 TEST(SliderRow, MovesInStepsWithinItsRangeFromTheKeyboard) {
@@ -179,12 +221,9 @@ TEST(ShortcutBadge, PutsAPlusBetweenKeysOnly) {
         return labelTexts(badge).count(QStringLiteral("+"));
     };
     EXPECT_EQ(plusCount(ShortcutBadge(QStringLiteral("Esc"))), 0);
-    EXPECT_EQ(plusCount(ShortcutBadge("Ctrl", "K")), 1);
-    const ShortcutBadge three("Ctrl", "Shift", "P");
-    EXPECT_EQ(plusCount(three), 2);
     EXPECT_EQ(plusCount(ShortcutBadge(QStringList{})), 0);
+    const ShortcutBadge three("Ctrl", "Shift", "P");
     EXPECT_EQ(three.accessibleName(), "Ctrl+Shift+P");
-
     // In layout order: key, +, key, +, key.
     QStringList shown;
     for (int i = 0; i < three.layout()->count(); ++i)
@@ -192,47 +231,19 @@ TEST(ShortcutBadge, PutsAPlusBetweenKeysOnly) {
     EXPECT_EQ(shown, (QStringList{"Ctrl", "+", "Shift", "+", "P"}));
 }
 
-TEST(MenuPopoverContainer, IsExactly320WideAndItsCloseButtonOnlyCallsOnClose) {
-    int closes = 0;
+TEST(MenuPopoverContainer, IsExactly320WideWithItsContentPadded) {
     auto* content = new QLabel("Body");
     MenuPopoverContainer panel(
-        "Panel", [&closes] { ++closes; }, content);
+        "Panel", [] {}, content);
     panel.show();
     EXPECT_EQ(panel.width(), 320);
     EXPECT_EQ(panel.minimumWidth(), 320);
     EXPECT_EQ(panel.maximumWidth(), 320);
     EXPECT_TRUE(labelTexts(panel).contains("Panel"));
-
-    auto* close = panel.findChild<SymbolButton*>();
-    ASSERT_NE(close, nullptr);
-    EXPECT_EQ(close->accessibleName(), "Close");
-    EXPECT_EQ(close->focusPolicy(), Qt::StrongFocus);
-    QTest::mouseClick(close, Qt::LeftButton);
-    EXPECT_EQ(closes, 1);
-    EXPECT_TRUE(panel.isVisible());
     EXPECT_EQ(content->parentWidget()->window(), &panel);
-    close->setFocus();
-    QTest::keyClick(close, Qt::Key_Space);
-    EXPECT_EQ(closes, 2);
-
     // The content sits below the title bar with the standard padding around it.
     EXPECT_EQ(content->geometry().left(), KitStyle::standardPadding);
     EXPECT_EQ(content->geometry().right(), 320 - KitStyle::standardPadding - 1);
-}
-
-TEST(ActionRow, CallsItsActionOncePerClickAndTakesFocus) {
-    int calls = 0;
-    ActionRow row(bell, "Open settings", [&calls] { ++calls; });
-    row.resize(300, row.sizeHint().height());
-    row.show();
-    EXPECT_EQ(row.accessibleName(), "Open settings");
-    EXPECT_EQ(row.focusPolicy(), Qt::StrongFocus);
-    QTest::mouseClick(&row, Qt::LeftButton, {}, QPoint(290, row.height() / 2));
-    EXPECT_EQ(calls, 1);
-    row.setFocus();
-    QTest::keyClick(&row, Qt::Key_Space);
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(row.sizeHint().height(), 24 + 2 * 6);
 }
 
 } // namespace

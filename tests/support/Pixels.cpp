@@ -51,3 +51,12 @@ double contrastRatio(const QColor& a, const QColor& b) {
     const double la = relativeLuminance(a), lb = relativeLuminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
+
+QRect inkBox(const QImage& image, const std::function<bool(const QColor&)>& inked) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (inked(image.pixelColor(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <functional>
 
 class QWidget;
 
@@ -22,3 +23,6 @@ int countNear(const QImage& image, const QColor& color, QRect area = {}, int tol
 // (1 to 21).
 double relativeLuminance(const QColor& color);
 double contrastRatio(const QColor& a, const QColor& b);
+// The smallest rectangle holding every pixel of image whose colour passes
+// `inked`; empty when none does.
+QRect inkBox(const QImage& image, const std::function<bool(const QColor&)>& inked);

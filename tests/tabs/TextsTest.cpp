@@ -1,3 +1,4 @@
+#include "FakeEngine.h"
 #include "dashboard/HelpPopover.h"
 #include "dashboard/LoadDashboard.h"
 #include "engine/LoadEngine.h"
@@ -65,11 +66,6 @@ QStringList userTexts(const QWidget* root) {
     texts.removeIf([](const QString& t) { return t.trimmed().isEmpty() || isData(t); });
     return texts;
 }
-
-struct FakeEngine : LoadEngine {
-    using LoadEngine::LoadEngine;
-    using LoadEngine::publish;
-};
 
 } // namespace
 
