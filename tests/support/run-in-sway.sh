@@ -5,12 +5,14 @@
 #
 #   run-in-sway.sh [--scale N] COMMAND [ARGS...]
 #
-# sway refuses to run as root: as root (CI), the session runs as the
-# unprivileged user pwsway, created if missing, inside private mount and
-# network namespaces with a tmpfs over /tmp; PILEWATCH_SCREENSHOT_DIR, when
-# set, receives the screenshots the command leaves in its own. As another user
-# it runs as that user. The command finds WAYLAND_DISPLAY, SWAYSOCK and the
-# bus in its environment, and the bar's height in PILEWATCH_BAR_HEIGHT.
+# sway refuses to run as root: as root (CI), the session runs in a user
+# namespace of its own where root is an ordinary user (uid 1000 inside, root
+# outside, so it still reads the checkout and writes the screenshots wherever
+# they are), and in a private network namespace, where the bus's abstract
+# socket stays private; the compositor's sockets live in a runtime folder of
+# the session's own. As another user it runs as that user. The command finds
+# WAYLAND_DISPLAY, SWAYSOCK and the bus in its environment, and the bar's
+# height in PILEWATCH_BAR_HEIGHT.
 set -euo pipefail
 
 scale=1
@@ -18,28 +20,10 @@ if [ "${1:-}" = "--scale" ]; then
   scale=$2
   shift 2
 fi
-here=$(cd "$(dirname "$0")" && pwd)
 
 if [ "$(id -u)" -eq 0 ] && [ -z "${PILEWATCH_SWAY_INNER:-}" ]; then
-  user=pwsway
-  id "$user" >/dev/null 2>&1 || useradd -m "$user" 2>/dev/null || id "$user" >/dev/null
-  shots=$(mktemp -d -p /var/tmp)
-  chown "$user:" "$shots"
-  status=0
-  unshare --mount --net --fork env PILEWATCH_SWAY_USER="$user" PILEWATCH_SWAY_SHOTS="$shots" \
-    bash -c '
-      set -euo pipefail
-      mount -t tmpfs -o mode=1777 tmpfs /tmp
-      mkdir -m 1777 /tmp/.X11-unix
-      exec setpriv --reuid="$PILEWATCH_SWAY_USER" --regid="$PILEWATCH_SWAY_USER" --init-groups \
-        env PILEWATCH_SWAY_INNER=1 PILEWATCH_SCREENSHOT_DIR="$PILEWATCH_SWAY_SHOTS" "$0" "$@"' \
-    "$here/run-in-sway.sh" --scale "$scale" "$@" || status=$?
-  if [ -n "${PILEWATCH_SCREENSHOT_DIR:-}" ]; then
-    mkdir -p "$PILEWATCH_SCREENSHOT_DIR"
-    cp -r "$shots/." "$PILEWATCH_SCREENSHOT_DIR/" 2>/dev/null || true
-  fi
-  rm -rf "$shots"
-  exit "$status"
+  exec unshare --user --map-user=1000 --map-group=1000 --net --fork \
+    env PILEWATCH_SWAY_INNER=1 "$0" --scale "$scale" "$@"
 fi
 
 if [ -z "${PILEWATCH_SWAY_BUS:-}" ]; then
