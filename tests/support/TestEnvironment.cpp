@@ -5,9 +5,24 @@
 #include <QDir>
 #include <QThread>
 #include <fcntl.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+int removeEntry(const char* path, const struct stat*, int type, FTW*) {
+    return type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+}
+
+// Removes a tree by the bytes of its names, without following links: Qt's
+// own removal skips names that are not UTF-8, and the tests make many.
+void removeTree(const QByteArray& path) {
+    ::nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+} // namespace
 
 ScopedHome::ScopedHome() {
     const QByteArray root = homeBytes();
@@ -21,6 +36,7 @@ ScopedHome::ScopedHome() {
 }
 
 ScopedHome::~ScopedHome() {
+    removeTree(homeBytes());
     for (const auto& [name, value] : m_saved) {
         if (value)
             qputenv(name.constData(), *value);
