@@ -1,30 +1,11 @@
 #include "LoadEngine.h"
 
-#include "DesktopScanner.h"
 #include "EngineTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <climits>
 #include <optional>
-
-// Reaches the engine's private steps so tests can order scan results and fix
-// the cleanup cutoff.
-class LoadEngineTestHook {
-public:
-    static quint64 beginScan(LoadEngine& engine) { return engine.beginScan(); }
-    static void deliver(LoadEngine& engine, quint64 scanNumber, ScanOutcome outcome) {
-        engine.deliver(scanNumber, std::move(outcome));
-    }
-    static QDateTime cleanupCutoff(int days, const QDateTime& now) {
-        return LoadEngine::cleanupCutoff(days, now);
-    }
-    static void trashItemsModifiedBefore(LoadEngine& engine, const QDateTime& cutoff) {
-        RemedyOutcome outcome;
-        engine.trashItemsModifiedBefore(cutoff, outcome);
-        engine.scan();
-    }
-};
 
 namespace {
 

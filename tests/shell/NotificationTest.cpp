@@ -19,18 +19,6 @@
 #include <QPushButton>
 #include <QUrl>
 
-// Publishes made-up scan results, as if scans had found them.
-class LoadEngineTestHook {
-public:
-    static void publishLoad(LoadEngine& engine, double fraction) {
-        LoadEngine::Snapshot snapshot;
-        snapshot.loadPercent = fraction;
-        snapshot.totalBytes = qint64(fraction * double(LoadEngine::maxLoadBytes));
-        snapshot.status = LoadEngine::statusFor(fraction);
-        engine.publish(std::move(snapshot));
-    }
-};
-
 namespace {
 
 const QString interfaceName = DesktopNotifier::service;
