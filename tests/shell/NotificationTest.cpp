@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 #include "HeftwickApp.h"
+#include "Pixels.h"
 #include "Platform/ByteFormat.h"
 #include "dashboard/DesktopNotifier.h"
 #include "dashboard/LoadDashboard.h"
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -242,11 +242,7 @@ TEST(Notifications, TheLineAppearsInTheViewActedFrom) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             QCoreApplication::processEvents();
         }
-        QPixmap shot(views[i]->size() * 2);
-        shot.setDevicePixelRatio(2);
-        shot.fill(views[i]->palette().color(QPalette::Window));
-        views[i]->render(&shot);
-        EXPECT_TRUE(shot.save(screenshotPath(QStringLiteral("remedy-line-%1@2x.png").arg(i))));
+        saveRendering(*views[i], QStringLiteral("remedy-line-%1@2x.png").arg(i), 2);
         lineOf(views[i])->findChild<QPushButton*>()->click(); // Undo
         ASSERT_TRUE(waitUntil(
             [&] { return lineOf(views[i])->findChild<QLabel*>()->text().startsWith("Put back"); }));
