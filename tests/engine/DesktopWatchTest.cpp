@@ -2,10 +2,7 @@
 // waiting for the 20-second timer, partial rescans end on what a full scan
 // finds, bursts start few scans, watches come and go with the folders, and
 // nothing leaks.
-#include "DesktopScanner.h"
-#include "DesktopWatcher.h"
 #include "EngineTestSupport.h"
-#include "LoadEngine.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>
@@ -19,18 +16,6 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// Reaches the engine's monitoring parts, so tests can silence the timer,
-// narrow the watches and hold a scan open.
-class LoadEngineTestHook {
-public:
-    static void stopTimer(LoadEngine& engine) { engine.m_timer->stop(); }
-    static DesktopWatcher& watcher(LoadEngine& engine) { return *engine.m_watcher; }
-    static quint64 beginScan(LoadEngine& engine) { return engine.beginScan(); }
-    static void deliver(LoadEngine& engine, quint64 scanNumber, ScanOutcome outcome) {
-        engine.deliver(scanNumber, std::move(outcome));
-    }
-};
 
 namespace {
 

@@ -1,15 +1,48 @@
 #pragma once
 
+#include "DesktopScanner.h"
+#include "DesktopWatcher.h"
+#include "LoadEngine.h"
 #include "TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Reaches the engine's private steps, so tests can order scan results, fix the
+// cleanup cutoff, silence the timer, narrow the watches and publish made-up
+// results as if scans had found them.
+class LoadEngineTestHook {
+public:
+    static quint64 beginScan(LoadEngine& engine) { return engine.beginScan(); }
+    static void deliver(LoadEngine& engine, quint64 scanNumber, ScanOutcome outcome) {
+        engine.deliver(scanNumber, std::move(outcome));
+    }
+    static QDateTime cleanupCutoff(int days, const QDateTime& now) {
+        return LoadEngine::cleanupCutoff(days, now);
+    }
+    static void trashItemsModifiedBefore(LoadEngine& engine, const QDateTime& cutoff) {
+        RemedyOutcome outcome;
+        engine.trashItemsModifiedBefore(cutoff, outcome);
+        engine.scan();
+    }
+    static void stopTimer(LoadEngine& engine) { engine.m_timer->stop(); }
+    static DesktopWatcher& watcher(LoadEngine& engine) { return *engine.m_watcher; }
+    static void publishLoad(LoadEngine& engine, double fraction) {
+        LoadEngine::Snapshot snapshot;
+        snapshot.loadPercent = fraction;
+        snapshot.totalBytes = qint64(fraction * double(LoadEngine::maxLoadBytes));
+        snapshot.status = LoadEngine::statusFor(fraction);
+        engine.publish(std::move(snapshot));
+    }
+};
 
 // A private home with an empty Desktop folder in it.
 class TempDesktop : public ScopedHome {

@@ -1,30 +1,11 @@
 #include "LoadEngine.h"
 
-#include "DesktopScanner.h"
 #include "EngineTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <climits>
 #include <optional>
-
-// Reaches the engine's private steps so tests can order scan results and fix
-// the cleanup cutoff.
-class LoadEngineTestHook {
-public:
-    static quint64 beginScan(LoadEngine& engine) { return engine.beginScan(); }
-    static void deliver(LoadEngine& engine, quint64 scanNumber, ScanOutcome outcome) {
-        engine.deliver(scanNumber, std::move(outcome));
-    }
-    static QDateTime cleanupCutoff(int days, const QDateTime& now) {
-        return LoadEngine::cleanupCutoff(days, now);
-    }
-    static void trashItemsModifiedBefore(LoadEngine& engine, const QDateTime& cutoff) {
-        RemedyOutcome outcome;
-        engine.trashItemsModifiedBefore(cutoff, outcome);
-        engine.scan();
-    }
-};
 
 namespace {
 
@@ -285,36 +266,35 @@ TEST(Cleanup, TrashesOnlyEntriesAmongTheEightHeaviestThatAreStillBeforeTheCutoff
     EXPECT_EQ(readAll(desktop / "f8"), "replaced");
 }
 
-// A Desktop that leads to the home folder is scanned, but neither remedy
-// touches the home's entries.
-TEST(Remedies, NeverActOnTheHomeFolderThroughALink) {
-    ScopedHome home;
-    writeFile(home.homeBytes() + "/old-notes.txt", "keep me");
-    setModified(home.homeBytes() + "/old-notes.txt", daysAgo(100));
-    makeLink(home.homeBytes(), home.homeBytes() + "/Desktop");
-    LoadEngine engine(home.homeBytes() + "/Desktop");
-    ASSERT_TRUE(scanAndWait(engine));
-    EXPECT_EQ(findItem(engine, "old-notes.txt").url, home.homeBytes() + "/Desktop/old-notes.txt");
-    ASSERT_TRUE(scanAndWait(engine, [&] { engine.cleanOldFiles(30); }));
-    ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
-    EXPECT_EQ(entriesOf(home.homeBytes()), (QStringList{"Desktop", "old-notes.txt"}));
-    EXPECT_FALSE(exists(home.homeBytes() + "/.local/share/Trash/files/old-notes.txt"));
-}
-
-TEST(Remedies, NeverActOnAFolderAboveTheHomeFolder) {
-    ScopedHome home;
-    const QByteArray users = home.homeBytes() + "/users";
-    makeDir(users);
-    makeDir(users + "/me");
-    qputenv("HOME", users + "/me"); // ScopedHome restores it
-    writeFile(users + "/old-notes.txt", "keep me");
-    setModified(users + "/old-notes.txt", daysAgo(100));
-    LoadEngine engine(users + "/");
-    ASSERT_TRUE(scanAndWait(engine));
-    ASSERT_EQ(engine.fileCount(), 2);
-    ASSERT_TRUE(scanAndWait(engine, [&] { engine.cleanOldFiles(30); }));
-    ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
-    EXPECT_EQ(entriesOf(users), (QStringList{"me", "old-notes.txt"}));
+// A Desktop that leads to the home folder (here through a link) or to a
+// folder above it is scanned, but neither remedy touches its entries.
+TEST(Remedies, NeverActOnTheHomeFolderOrAFolderAboveIt) {
+    const std::function<QByteArray(const QByteArray&)> desktopsIn[] = {
+        [](const QByteArray& home) {
+            makeLink(home, home + "/Desktop");
+            return home + "/Desktop";
+        },
+        [](const QByteArray& home) {
+            makeDir(home + "/me");
+            qputenv("HOME", home + "/me"); // ScopedHome restores it
+            return home;
+        }};
+    for (const auto& desktopIn : desktopsIn) {
+        ScopedHome home;
+        const QByteArray notes = home.homeBytes() + "/old-notes.txt";
+        writeFile(notes, "keep me");
+        setModified(notes, daysAgo(100));
+        LoadEngine engine(desktopIn(home.homeBytes()));
+        SCOPED_TRACE(engine.desktopPath().constData());
+        const QStringList entries = entriesOf(home.homeBytes());
+        ASSERT_TRUE(scanAndWait(engine));
+        ASSERT_EQ(engine.fileCount(), 2);
+        EXPECT_EQ(findItem(engine, "old-notes.txt").url, engine.desktopPath() + "/old-notes.txt");
+        ASSERT_TRUE(scanAndWait(engine, [&] { engine.cleanOldFiles(30); }));
+        ASSERT_TRUE(scanAndWait(engine, [&] { engine.archiveToFolder(); }));
+        EXPECT_EQ(entriesOf(home.homeBytes()), entries);
+        EXPECT_EQ(readAll(notes), "keep me");
+    }
 }
 
 // The second archive of the day finds today's folder among the heaviest: it

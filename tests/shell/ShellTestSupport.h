@@ -63,6 +63,16 @@ private:
     QProcess m_process;
 };
 
+// Runs xdotool with the arguments; whether it succeeded.
+inline bool xdotool(const QStringList& arguments) {
+    return ChildProcess("xdotool", arguments).succeeds(5000);
+}
+
+// A real click of the first button at a position of the X screen.
+inline bool clickAt(const QPoint& p) {
+    return xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
+}
+
 // The icon themes of a desktop, in a temporary folder that is the only place
 // Qt looks for theme icons while the object lives: the desktop's theme, which
 // inherits hicolor as every theme does, and hicolor, empty at first as for

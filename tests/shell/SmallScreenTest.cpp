@@ -1,5 +1,6 @@
 // The shell on a 640 × 400 logical screen (a 1280 × 800 panel at scale 2):
 // the offscreen platform is given that screen by the test's configuration.
+#include "Pixels.h"
 #include "ShellTestSupport.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/MainWindowView.h"
@@ -18,13 +19,6 @@
 namespace {
 
 const QRect screenArea(0, 0, 640, 400);
-
-void saveAt2x(QWidget& widget, const QString& name) {
-    QPixmap pixmap(widget.size() * 2);
-    pixmap.setDevicePixelRatio(2);
-    widget.render(&pixmap);
-    EXPECT_TRUE(pixmap.save(screenshotPath(name)));
-}
 
 // Where the user can bring a widget into view: inside the scroll area that
 // holds it, within the width it shows and the height it scrolls through;
@@ -83,7 +77,7 @@ TEST(SmallScreen, TheMainWindowFitsTheScreenAndEveryTabScrollsToAllItsContent) {
         EXPECT_GE(window.sidebar()->width(), MainWindowView::minimumSidebarWidth);
         expectReachable(*window.currentTab(), window);
         expectEveryControlAndTextReachable(*window.currentTab(), window);
-        saveAt2x(window, QStringLiteral("small-screen-tab%1@2x.png").arg(tab));
+        saveRendering(window, QStringLiteral("small-screen-tab%1@2x.png").arg(tab), 2);
     }
 }
 
@@ -101,7 +95,7 @@ TEST(SmallScreen, ThePanelTakesTheScreensHeightAndItsPageScrollsToTheLastCard) {
     EXPECT_EQ(panel.height(), screenArea.height());
     EXPECT_EQ(panel.width(), PanelWindow::panelSize.width());
     expectEveryControlAndTextReachable(panel, panel);
-    saveAt2x(panel, "small-screen-panel@2x.png");
+    saveRendering(panel, "small-screen-panel@2x.png", 2);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // waybar and its tray (run-in-sway.sh starts them): the panel as a layer
 // surface under the bar, its dismissal, and a second start that hands the
 // running app an xdg-activation token.
+#include "Pixels.h"
 #include "Platform/Palette.h"
 #include "ShellTestSupport.h"
 #include "shell/PanelWindow.h"
@@ -79,12 +80,7 @@ QImage screenshot(const QString& name) {
 // header, whose tint differs.
 QRect panelBody(const QImage& screen) {
     const QRgb background = Palette::darkPanelPalette().color(QPalette::Window).rgb();
-    QRect body;
-    for (int y = 0; y < screen.height(); ++y)
-        for (int x = 0; x < screen.width(); ++x)
-            if ((screen.pixel(x, y) & 0xFFFFFF) == (background & 0xFFFFFF))
-                body |= QRect(x, y, 1, 1);
-    return body;
+    return inkBox(screen, [&](const QColor& c) { return c.rgb() == background; });
 }
 
 constexpr int escapeKey = 1; // evdev KEY_ESC

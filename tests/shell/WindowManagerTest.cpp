@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QWidget>
+#include <QtEndian>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -17,6 +18,26 @@
 namespace {
 
 template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+// A window's property of that type, as bytes (at most `words` 32-bit words);
+// empty when it has none.
+QByteArray propertyOf(xcb_window_t window, const QByteArray& name, xcb_atom_t type,
+                      uint32_t words = 1) {
+    xcb_connection_t* x = X11Desktop::connection();
+    const ReplyPtr<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            x, xcb_get_property(x, 0, window, X11Desktop::internAtom(name), type, 0, words),
+            nullptr),
+        &std::free);
+    return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                              xcb_get_property_value_length(reply.get()))
+                 : QByteArray();
+}
+
+// The first 32-bit value of a property, or 0 (None) when it has none.
+uint32_t firstWord(const QByteArray& value) {
+    return value.size() >= 4 ? qFromUnaligned<uint32_t>(value.constData()) : 0;
+}
 
 // Reads the X events the test's own connection receives: the server's time,
 // and the startup notification messages broadcast on the root window.
@@ -93,14 +114,7 @@ public:
 
     // The ICCCM state: 1 normal, 3 iconic (minimised).
     uint32_t wmState() const {
-        const xcb_atom_t wmState = X11Desktop::internAtom("WM_STATE");
-        const ReplyPtr<xcb_get_property_reply_t> reply(
-            xcb_get_property_reply(m_x, xcb_get_property(m_x, 0, m_id, wmState, wmState, 0, 1),
-                                   nullptr),
-            &std::free);
-        return reply && xcb_get_property_value_length(reply.get()) >= 4
-                   ? *static_cast<const uint32_t*>(xcb_get_property_value(reply.get()))
-                   : 0;
+        return firstWord(propertyOf(m_id, "WM_STATE", X11Desktop::internAtom("WM_STATE")));
     }
     std::optional<uint32_t> desktop() const {
         return X11Desktop::cardinal(m_id, X11Desktop::internAtom("_NET_WM_DESKTOP"));
@@ -120,15 +134,7 @@ private:
 };
 
 xcb_window_t windowProperty(xcb_window_t window, const QByteArray& name) {
-    xcb_connection_t* x = X11Desktop::connection();
-    const ReplyPtr<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(
-            x, xcb_get_property(x, 0, window, X11Desktop::internAtom(name), XCB_ATOM_WINDOW, 0, 1),
-            nullptr),
-        &std::free);
-    return reply && xcb_get_property_value_length(reply.get()) >= 4
-               ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()))
-               : xcb_window_t(XCB_WINDOW_NONE);
+    return firstWord(propertyOf(window, name, XCB_ATOM_WINDOW));
 }
 
 xcb_window_t rootWindowProperty(const QByteArray& name) {
@@ -142,36 +148,15 @@ bool windowManagerRuns() {
     return check != XCB_WINDOW_NONE && windowProperty(check, "_NET_SUPPORTING_WM_CHECK") == check;
 }
 
-QByteArray windowTitle(xcb_window_t window) {
-    xcb_connection_t* x = X11Desktop::connection();
-    const ReplyPtr<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(x,
-                               xcb_get_property(x, 0, window,
-                                                X11Desktop::internAtom("_NET_WM_NAME"),
-                                                X11Desktop::internAtom("UTF8_STRING"), 0, 256),
-                               nullptr),
-        &std::free);
-    return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                              xcb_get_property_value_length(reply.get()))
-                 : QByteArray();
-}
-
 // The managed window titled so, from the window manager's client list.
 xcb_window_t managedWindow(const QByteArray& title) {
-    xcb_connection_t* x = X11Desktop::connection();
-    const ReplyPtr<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(x,
-                               xcb_get_property(x, 0, X11Desktop::rootWindow(),
-                                                X11Desktop::internAtom("_NET_CLIENT_LIST"),
-                                                XCB_ATOM_WINDOW, 0, 1024),
-                               nullptr),
-        &std::free);
-    if (!reply)
-        return XCB_WINDOW_NONE;
-    const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
-    for (int i = 0; i < xcb_get_property_value_length(reply.get()) / 4; ++i)
-        if (windowTitle(windows[i]) == title)
-            return windows[i];
+    const QByteArray windows =
+        propertyOf(X11Desktop::rootWindow(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, 1024);
+    for (qsizetype at = 0; at + 4 <= windows.size(); at += 4) {
+        const xcb_window_t window = firstWord(windows.mid(at, 4));
+        if (propertyOf(window, "_NET_WM_NAME", X11Desktop::internAtom("UTF8_STRING"), 256) == title)
+            return window;
+    }
     return XCB_WINDOW_NONE;
 }
 

@@ -46,11 +46,6 @@ TEST(XEmbedTray, TheIconJoinsATrayThatStartsLaterAndThePanelOpensBelowIt) {
     EXPECT_EQ(bar.height(), trayHeight);
     EXPECT_TRUE(bar.contains(icon));
     PanelWindow& panel = *delegate.popover();
-    const auto clickAt = [](const QPoint& p) {
-        return ChildProcess("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()),
-                                        "click", "1"})
-            .succeeds(5000);
-    };
     ASSERT_TRUE(clickAt(icon.center()));
     ASSERT_TRUE(waitUntil([&] { return panel.isVisible(); }));
     EXPECT_EQ(panel.geometry().top(), bar.bottom() + 1 + PanelWindow::anchorGap);

@@ -71,14 +71,6 @@ void saveZoomedCrop(const QRect& area, const QString& name) {
         .save(screenshotPath(name));
 }
 
-bool xdotool(const QStringList& arguments) {
-    return ChildProcess("xdotool", arguments).succeeds(5000);
-}
-
-bool clickAt(const QPoint& p) {
-    return xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
-}
-
 // XFCE's settings store and panel with a private configuration: one panel
 // along the top with a spacer and the Status Tray.
 class XfceSession {

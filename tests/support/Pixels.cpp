@@ -1,5 +1,7 @@
 #include "Pixels.h"
 
+#include "TestEnvironment.h"
+
 #include <QCoreApplication>
 #include <QWidget>
 #include <algorithm>
@@ -14,6 +16,10 @@ QImage renderOn(QWidget& widget, const QColor& background, qreal dpr) {
     image.fill(background);
     widget.render(&image, {}, {}, QWidget::DrawChildren);
     return image;
+}
+
+void saveRendering(QWidget& widget, const QString& fileName, qreal dpr) {
+    renderOn(widget, widget.palette().color(QPalette::Window), dpr).save(screenshotPath(fileName));
 }
 
 QColor blend(const QColor& under, const QColor& over) {
@@ -50,6 +56,14 @@ double relativeLuminance(const QColor& color) {
 double contrastRatio(const QColor& a, const QColor& b) {
     const double la = relativeLuminance(a), lb = relativeLuminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+int countInk(const QImage& image, const std::function<bool(const QColor&)>& inked) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += inked(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
 }
 
 QRect inkBox(const QImage& image, const std::function<bool(const QColor&)>& inked) {

@@ -12,6 +12,9 @@ class QWidget;
 // The widget shown and drawn, once its pending layout has settled, over a
 // background at a device pixel ratio.
 QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0);
+// Saves renderOn()'s picture on the widget's window colour as a screenshot
+// (see screenshotPath) for people to look at.
+void saveRendering(QWidget& widget, const QString& fileName, qreal dpr = 1.0);
 // `over` composited on an opaque `under`.
 QColor blend(const QColor& under, const QColor& over);
 // The largest difference of the two colours' red, green and blue.
@@ -23,6 +26,8 @@ int countNear(const QImage& image, const QColor& color, QRect area = {}, int tol
 // (1 to 21).
 double relativeLuminance(const QColor& color);
 double contrastRatio(const QColor& a, const QColor& b);
+// How many pixels of image pass `inked`.
+int countInk(const QImage& image, const std::function<bool(const QColor&)>& inked);
 // The smallest rectangle holding every pixel of image whose colour passes
 // `inked`; empty when none does.
 QRect inkBox(const QImage& image, const std::function<bool(const QColor&)>& inked);
