@@ -2,6 +2,7 @@
 #include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/ToneLabel.h"
+#include "Pixels.h"
 #include "TestEnvironment.h"
 #include "dashboard/ActionButton.h"
 #include "dashboard/HelpPopover.h"
@@ -110,10 +111,7 @@ void expectEverythingFits(const QWidget* tab) {
 
 void saveScreenshot(QWidget* widget, const QString& name, int ratio = 1) {
     settleLayouts();
-    QPixmap shot(widget->size() * ratio);
-    shot.setDevicePixelRatio(ratio);
-    widget->render(&shot);
-    shot.save(screenshotPath(name + (ratio == 1 ? "" : "@2x") + ".png"));
+    saveRendering(*widget, name + (ratio == 1 ? "" : "@2x") + ".png", ratio);
 }
 
 // A Desktop folder in a private home (its Trash too), an engine on it that
