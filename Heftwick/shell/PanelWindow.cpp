@@ -147,7 +147,7 @@ void PanelWindow::popUp(const QRect& anchor, const QRect& bar) {
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (m_onLayerShell) {
-        if (!showOnLayerShell(layerPlacement(anchor, screen->geometry())))
+        if (!showOnLayerShell(anchor, screen->geometry()))
             return;
     } else {
         // On a screen shorter than the panel, the panel takes the work area's
@@ -176,12 +176,21 @@ void PanelWindow::popUp(const QRect& anchor, const QRect& bar) {
 // transparent surface over the whole output, the bars included, takes that
 // click and closes the panel. Compositors stack surfaces of one layer
 // differently, so that surface takes no input where the panel may be.
-bool PanelWindow::showOnLayerShell(const LayerPlacement& layer) {
+bool PanelWindow::showOnLayerShell(const QRect& anchor, const QRect& screen) {
     LayerShell& shell = *LayerShell::instance();
     setMaximumHeight(panelSize.height());
     const Qt::Edges everywhere = Qt::TopEdge | Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge;
     const QSize output = shell.show(*m_outside, {everywhere, {}, false, true});
-    const QSize room = shell.show(*this, {layer.edges, layer.margins, true, false});
+    LayerPlacement layer = layerPlacement(anchor, screen);
+    QSize room = shell.show(*this, {layer.edges, layer.margins, true, false});
+    // A compositor that keeps layer surfaces off no bar (KWin, whose Plasma
+    // panels are no layer surfaces) leaves the whole output as room: the
+    // panel then keeps clear of the bar the icon sits on by itself.
+    const QMargins& m = layer.margins;
+    if (!output.isEmpty() && room.height() + m.top() + m.bottom() == output.height()) {
+        layer = clearOfBar(layer, anchor, screen);
+        room = shell.show(*this, {layer.edges, layer.margins, true, false});
+    }
     if (output.isEmpty() || room.isEmpty()) {
         qWarning("pilewatch: the compositor did not place the panel");
         hide();
@@ -190,6 +199,18 @@ bool PanelWindow::showOnLayerShell(const LayerPlacement& layer) {
     m_outside->setMask(QRegion(QRect(QPoint(), output)) -
                        layerReach(layer, output, room.height(), height()));
     return true;
+}
+
+PanelWindow::LayerPlacement PanelWindow::clearOfBar(LayerPlacement layer, const QRect& anchor,
+                                                    const QRect& screen) {
+    if (!anchor.isValid())
+        return layer;
+    const QPoint at = anchor.center();
+    if (layer.edges & Qt::TopEdge)
+        layer.margins.setTop(layer.margins.top() + 2 * (at.y() - screen.top()));
+    else
+        layer.margins.setBottom(layer.margins.bottom() + 2 * (screen.bottom() - at.y()));
+    return layer;
 }
 
 QRect PanelWindow::layerReach(const LayerPlacement& layer, const QSize& output, int room,

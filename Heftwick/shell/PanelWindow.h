@@ -49,6 +49,11 @@ public:
         bool operator==(const LayerPlacement&) const = default;
     };
     static LayerPlacement layerPlacement(const QRect& anchor, const QRect& screen);
+    // The same placement kept clear of the bar the anchor lies on, where the
+    // compositor tells of no bar: the bar is taken to reach from the screen's
+    // edge to as far past the anchor.
+    static LayerPlacement clearOfBar(LayerPlacement layer, const QRect& anchor,
+                                     const QRect& screen);
     // Where on an output the panel of that height may lie, so placed: the
     // compositor moves it past the bars along its edge, and the bars may lie
     // along that edge or the opposite one (room is the output's height less
@@ -67,7 +72,7 @@ protected:
 
 private:
     void popUp(const QRect& anchor, const QRect& bar);
-    bool showOnLayerShell(const LayerPlacement& layer);
+    bool showOnLayerShell(const QRect& anchor, const QRect& screen);
     void applicationStateChanged(Qt::ApplicationState state);
     void followActivation();
     bool justClosedByOutsideClick() const;
