@@ -8,6 +8,7 @@
 #include "shell/LaunchToken.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
+#include "shell/PlatformChoice.h"
 #include "shell/Sidebar.h"
 #include "shell/StatusIcon.h"
 
@@ -317,6 +318,21 @@ TEST(PanelWindow, OnALayerShellHoldsToTheBarsEdgeAtTheIconAndLeavesItsReachToIts
     EXPECT_EQ(PanelWindow::layerPlacement(QRect(1290, 10, 1, 1), QRect(1280, 0, 1280, 800)),
               (Layer{Qt::TopEdge | Qt::LeftEdge, QMargins(0, gap, 0, 0)}));
 
+    // Where the compositor tells of no bar (KWin with Plasma's panels), the
+    // panel keeps clear of a bar twice as thick as the icon's distance from
+    // the edge: Plasma's 44-pixel bottom panel, clicked at y = 777.
+    const QRect plasmaIcon(1071, 777, 1, 1);
+    EXPECT_EQ(
+        PanelWindow::clearOfBar(PanelWindow::layerPlacement(plasmaIcon, screen), plasmaIcon, screen)
+            .margins,
+        QMargins(882, 0, 0, gap + 44));
+    const QRect topIcon(600, 12, 1, 1);
+    EXPECT_EQ(PanelWindow::clearOfBar(PanelWindow::layerPlacement(topIcon, screen), topIcon, screen)
+                  .margins,
+              QMargins(411, gap + 24, 0, 0));
+    EXPECT_EQ(PanelWindow::clearOfBar(PanelWindow::layerPlacement({}, screen), {}, screen),
+              PanelWindow::layerPlacement({}, screen));
+
     // A 30-pixel bar leaves 766 of 800 pixels below a 4-pixel margin.
     const QSize output(1280, 800);
     EXPECT_EQ(PanelWindow::layerReach(PanelWindow::layerPlacement({}, screen), output, 766, 540),
@@ -381,3 +397,18 @@ TEST(PanelWindow, OpensAsAFramelessDarkPopupTakesTheKeyboardAndClosesOnEscapeOrA
 }
 
 } // namespace
+
+// GNOME's Wayland session runs the app under XWayland, where the panel can
+// be placed at the icon; every other session, and any platform the user
+// chose, is left to Qt.
+TEST(PlatformChoice, XWaylandOnGnomesWaylandSessionOnlyAndNeverOverTheUsersChoice) {
+    using PlatformChoice::platformFor;
+    EXPECT_EQ(platformFor("", "wayland", "GNOME", ":0"), "xcb");
+    EXPECT_EQ(platformFor("", "wayland", "ubuntu:GNOME", ":1"), "xcb");
+    EXPECT_EQ(platformFor("wayland", "wayland", "GNOME", ":0"), "");
+    EXPECT_EQ(platformFor("", "wayland", "GNOME", ""), "") << "no XWayland to run on";
+    EXPECT_EQ(platformFor("", "wayland", "KDE", ":0"), "");
+    EXPECT_EQ(platformFor("", "wayland", "sway", ":0"), "");
+    EXPECT_EQ(platformFor("", "x11", "GNOME", ":0"), "");
+    EXPECT_EQ(platformFor("", "wayland", "GNOME-Classic", ":0"), "");
+}
