@@ -33,8 +33,6 @@ public:
     StatusNotifierItem* notifierItem() const { return m_notifierItem; }
     QSystemTrayIcon* statusItem() const { return m_statusItem; }
     bool hasStatusItem() const { return m_notifierItem || m_statusItem; }
-    // The tray icon's menu, absent with the icon.
-    QMenu* statusMenu() const { return m_statusMenu.get(); }
     // The tooltip's line under its title: the Desktop's load at a glance.
     QString statusSummary() const;
     // Absent until the tray icon is made (and for good where no tray host
