@@ -1,5 +1,7 @@
 #include "shell/DBusMenuExporter.h"
 
+#include "shell/DBusStructure.h"
+
 #include <QAction>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
@@ -77,45 +79,27 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, MenuLayout& layou
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const MenuItem& item) {
-    argument.beginStructure();
-    argument << item.id << item.properties;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, item.id, item.properties);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, MenuItem& item) {
-    argument.beginStructure();
-    argument >> item.id >> item.properties;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, item.id, item.properties);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const MenuItemKeys& keys) {
-    argument.beginStructure();
-    argument << keys.id << keys.names;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, keys.id, keys.names);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, MenuItemKeys& keys) {
-    argument.beginStructure();
-    argument >> keys.id >> keys.names;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, keys.id, keys.names);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const MenuEvent& event) {
-    argument.beginStructure();
-    argument << event.id << event.eventId << event.data << event.timestamp;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, event.id, event.eventId, event.data, event.timestamp);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, MenuEvent& event) {
-    argument.beginStructure();
-    argument >> event.id >> event.eventId >> event.data >> event.timestamp;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, event.id, event.eventId, event.data, event.timestamp);
 }
 
 // dbusmenu marks the mnemonic with '_' where Qt uses '&'; a literal '_' is doubled.

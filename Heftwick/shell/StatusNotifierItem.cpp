@@ -1,6 +1,7 @@
 #include "shell/StatusNotifierItem.h"
 
 #include "shell/DBusMenuExporter.h"
+#include "shell/DBusStructure.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -41,31 +42,21 @@ Q_DECLARE_METATYPE(ItemToolTip)
 namespace {
 
 QDBusArgument& operator<<(QDBusArgument& argument, const ItemPixmap& pixmap) {
-    argument.beginStructure();
-    argument << pixmap.width << pixmap.height << pixmap.argb;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, pixmap.width, pixmap.height, pixmap.argb);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, ItemPixmap& pixmap) {
-    argument.beginStructure();
-    argument >> pixmap.width >> pixmap.height >> pixmap.argb;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, pixmap.width, pixmap.height, pixmap.argb);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const ItemToolTip& toolTip) {
-    argument.beginStructure();
-    argument << toolTip.iconName << toolTip.iconPixmaps << toolTip.title << toolTip.description;
-    argument.endStructure();
-    return argument;
+    return writeStructure(argument, toolTip.iconName, toolTip.iconPixmaps, toolTip.title,
+                          toolTip.description);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, ItemToolTip& toolTip) {
-    argument.beginStructure();
-    argument >> toolTip.iconName >> toolTip.iconPixmaps >> toolTip.title >> toolTip.description;
-    argument.endStructure();
-    return argument;
+    return readStructure(argument, toolTip.iconName, toolTip.iconPixmaps, toolTip.title,
+                         toolTip.description);
 }
 
 // The sizes trays draw their icons at, and twice the common ones for HiDPI bars.
