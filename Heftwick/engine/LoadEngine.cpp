@@ -117,7 +117,7 @@ void LoadEngine::startMonitoring() {
     if (!m_timer) {
         m_timer = new QTimer(this);
         m_timer->setInterval(monitoringIntervalMs);
-        connect(m_timer, &QTimer::timeout, this, &LoadEngine::scan);
+        connect(m_timer, &QTimer::timeout, this, &LoadEngine::monitoringTick);
     }
     m_timer->start();
 }
@@ -131,6 +131,19 @@ void LoadEngine::stopMonitoring() {
 
 void LoadEngine::scan() {
     startFullScan();
+}
+
+// Changes waiting out a cool-down would wait for the timer's full scan too:
+// they show at once from the last result instead, and the full scan follows.
+void LoadEngine::monitoringTick() {
+    if (m_watcher && m_coolDown->isActive() && m_deliveredScan == m_startedScans) {
+        const DesktopChanges& changes = m_watcher->pendingChanges();
+        if (!changes.isEmpty() && canRescanPartially(changes)) {
+            m_coolDown->stop();
+            m_changeScan = startPartialRescan();
+        }
+    }
+    scan();
 }
 
 quint64 LoadEngine::startFullScan() {

@@ -41,7 +41,9 @@ public:
     //   scan running is done. The next one follows no sooner than
     //   rescanCostFactor times its processor time after its start, and never
     //   sooner than minCoolDownMs after its end: however long changes keep
-    //   coming, partial rescans use at most a hundredth of one core.
+    //   coming, partial rescans use at most a hundredth of one core. When the
+    //   timer's full scan comes during a cool-down, the changes waiting it out
+    //   are rescanned first, so they do not wait for the full scan as well.
     // - Full scans start at least fullScanCostFactor times the last one's
     //   processor time apart (minFullScanSpacingMs at least, the monitoring
     //   interval at most). Once changes have kept coming for that long, with
@@ -52,7 +54,7 @@ public:
     //   Lost events, which only a full scan makes up for, wait for the
     //   spacing too.
     static constexpr int rescanCostFactor = 100;
-    static constexpr int minCoolDownMs = 200;
+    static constexpr int minCoolDownMs = 400;
     static constexpr int fullScanCostFactor = 50;
     static constexpr int minFullScanSpacingMs = 3000;
 
@@ -106,6 +108,8 @@ protected:
 private:
     friend class LoadEngineTestHook;
 
+    // The monitoring timer's full scan.
+    void monitoringTick();
     // Numbers a new scan; results of scans are published in this order only.
     quint64 beginScan();
     // Starts a full scan; it covers every change noticed so far.
