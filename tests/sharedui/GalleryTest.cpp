@@ -38,8 +38,7 @@ TEST(AppLaunchContainer, TitlesTwoTabsAndPutsTheExtraSettingsBelowTheForm) {
     tabs->setCurrentIndex(1);
     const auto* form = tabs->widget(1)->findChild<SharedAppSettingsFormView*>();
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->geometry().left(), 8);
-    EXPECT_EQ(form->geometry().top(), 12);
+    EXPECT_EQ(form->geometry().topLeft(), QPoint(8, 12));
     EXPECT_EQ(extra->geometry().top(), form->geometry().bottom() + 1 + 20);
 
     AppLaunchContainer plain("Plain", new QLabel("main"));
