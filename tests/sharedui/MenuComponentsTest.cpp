@@ -101,14 +101,11 @@ TEST(MenuBarIconView, ShowsABadgeOnlyAboveZeroCappedAt99) {
     const std::pair<std::optional<int>, QString> cases[] = {
         {std::nullopt, ""}, {0, ""}, {-3, ""}, {7, "7"}, {99, "99"}, {150, "99"}};
     for (const auto& [badge, text] : cases) {
+        SCOPED_TRACE(badge.value_or(-99));
         MenuBarIconView view(bell, true, badge);
         EXPECT_EQ(view.size(), QSize(28, 28));
-        EXPECT_EQ(view.accessibleName(), text) << badge.value_or(-99);
-        const int redPixels = countNear(renderOn(view, windowColor()), red, badgeArea());
-        if (text.isEmpty())
-            EXPECT_EQ(redPixels, 0) << badge.value_or(-99);
-        else
-            EXPECT_GT(redPixels, 10) << badge.value_or(-99);
+        EXPECT_EQ(view.accessibleName(), text);
+        EXPECT_EQ(countNear(renderOn(view, windowColor()), red, badgeArea()) > 0, !text.isEmpty());
     }
 }
 
