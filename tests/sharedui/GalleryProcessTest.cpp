@@ -8,12 +8,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <xcb/xcb.h>
 
 namespace {
 
 const QByteArray galleryTitle = "SharedUI Gallery";
+
+// An xcb reply, freed with it.
+template <class Reply> std::unique_ptr<Reply, void (*)(void*)> owned(Reply* reply) {
+    return {reply, &std::free};
+}
 
 // The X server the gallery draws on, as another client sees it.
 class XDisplay {
@@ -29,27 +35,20 @@ public:
 
     // A mapped top-level window with the given title.
     std::optional<xcb_window_t> findWindow(const QByteArray& title) const {
-        xcb_query_tree_reply_t* tree =
-            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
-        if (!tree)
-            return std::nullopt;
-        std::optional<xcb_window_t> found;
-        const xcb_window_t* children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
-            if (isMapped(children[i]) && titleOf(children[i]) == title)
-                found = children[i];
-        std::free(tree);
-        return found;
+        const auto tree = owned(
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr));
+        for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const xcb_window_t child = xcb_query_tree_children(tree.get())[i];
+            if (isMapped(child) && titleOf(child) == title)
+                return child;
+        }
+        return std::nullopt;
     }
 
     QRect geometry(xcb_window_t window) const {
-        xcb_get_geometry_reply_t* reply =
-            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
-        if (!reply)
-            return {};
-        const QRect rect(reply->x, reply->y, reply->width, reply->height);
-        std::free(reply);
-        return rect;
+        const auto reply = owned(
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+        return reply ? QRect(reply->x, reply->y, reply->width, reply->height) : QRect();
     }
 
     // Moves and resizes the window as a user would through a window manager.
@@ -79,34 +78,27 @@ public:
 
 private:
     xcb_atom_t atom(const char* name) const {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        const auto reply = owned(xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name),
-            nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
+            nullptr));
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
     bool isMapped(xcb_window_t window) const {
-        xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-            m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
-        const bool mapped = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(reply);
-        return mapped;
+        const auto reply = owned(xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
+        return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
     }
 
     QByteArray titleOf(xcb_window_t window) const {
-        xcb_get_property_reply_t* reply =
-            xcb_get_property_reply(m_connection,
-                                   xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME,
-                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-                                   nullptr);
-        if (!reply)
-            return {};
-        QByteArray title(static_cast<const char*>(xcb_get_property_value(reply)),
-                         xcb_get_property_value_length(reply));
-        std::free(reply);
-        return title;
+        const auto reply =
+            owned(xcb_get_property_reply(m_connection,
+                                         xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME,
+                                                          XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+                                         nullptr));
+        return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                                  xcb_get_property_value_length(reply.get()))
+                     : QByteArray();
     }
 
     xcb_connection_t* m_connection;

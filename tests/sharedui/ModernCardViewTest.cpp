@@ -1,21 +1,15 @@
 #include "SharedUI/ModernCardView.h"
 
 #include "AnimationProbe.h"
-#include "ControlPage.h"
 #include "Pixels.h"
 #include "Platform/Palette.h"
-#include "Platform/Symbols.h"
 #include "Platform/TextStyles.h"
 #include "SharedCore/AppPreferences.h"
 #include "SharedUI/KitStyle.h"
 #include "TestEnvironment.h"
 
-#include <QApplication>
-#include <QLabel>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QTest>
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,45 +32,21 @@ void storeReduceMotion(bool reduce) {
 
 } // namespace
 
-TEST(MotionCurves, SpringOvershootsSlightlySettlesAndStartsAtItsSpeed) {
-    const Motion::SpringMotion release{0.95, 0, 1.0};
-    double peak = 0;
-    for (int i = 0; i <= 150; ++i)
-        peak = std::max(peak, release.value(i * 0.01));
-    EXPECT_DOUBLE_EQ(release.value(0), 0.95);
-    EXPECT_GT(peak, 1.003);
-    EXPECT_LT(peak, 1.01);
-    EXPECT_FALSE(release.settled(0.1));
-    EXPECT_TRUE(release.settled(1.5));
-    EXPECT_NEAR(release.value(1.5), 1.0, 1e-4);
-
-    // The velocity is the value's slope, and it starts at the given speed.
-    const Motion::SpringMotion moving{0.97, -0.4, 1.0};
-    EXPECT_NEAR(moving.velocityAt(0), -0.4, 1e-9);
-    for (const double t : {0.0, 0.05, 0.13, 0.4})
-        EXPECT_NEAR(moving.velocityAt(t), (moving.value(t + 1e-6) - moving.value(t - 1e-6)) / 2e-6,
-                    1e-4);
-}
-
 TEST(MotionCurves, PulseEasesInAndOutOneSecondEachWayForever) {
     EXPECT_DOUBLE_EQ(Motion::easeInOut(0), 0);
-    EXPECT_NEAR(Motion::easeInOut(0.5), 0.5, 1e-9);
-    EXPECT_NEAR(Motion::easeInOut(1), 1, 1e-9);
     EXPECT_LT(Motion::easeInOut(0.1), 0.05) << "starts slowly";
     EXPECT_GT(Motion::easeInOut(0.9), 0.95) << "ends slowly";
-    double last = 0;
     for (int i = 1; i <= 50; ++i) {
         const double x = i * 0.02;
-        EXPECT_GT(Motion::easeInOut(x), last);
+        EXPECT_GT(Motion::easeInOut(x), Motion::easeInOut(x - 0.02));
         EXPECT_NEAR(Motion::easeInOut(x) + Motion::easeInOut(1 - x), 1, 1e-6);
-        last = Motion::easeInOut(x);
     }
     for (const double base : {0.0, 2.0, 40.0}) {
-        EXPECT_NEAR(Motion::pulse(base, 1.0, 1.1, 1.0), 1.0, 1e-9);
-        EXPECT_NEAR(Motion::pulse(base + 0.5, 1.0, 1.1, 1.0), 1.05, 1e-9);
-        EXPECT_NEAR(Motion::pulse(base + 1.0, 1.0, 1.1, 1.0), 1.1, 1e-9);
-        EXPECT_NEAR(Motion::pulse(base + 1.3, 1.0, 1.1, 1.0),
-                    Motion::pulse(base + 0.7, 1.0, 1.1, 1.0), 1e-9);
+        const auto pulse = [base](double t) { return Motion::pulse(base + t, 1.0, 1.1, 1.0); };
+        EXPECT_NEAR(pulse(0), 1.0, 1e-9);
+        EXPECT_NEAR(pulse(0.5), 1.05, 1e-9);
+        EXPECT_NEAR(pulse(1), 1.1, 1e-9);
+        EXPECT_NEAR(pulse(1.3), pulse(0.7), 1e-9);
     }
 }
 
@@ -114,6 +84,9 @@ TEST_F(SharedUiTest, ButtonHeldStaysAtPressedScaleThenSpringsBackAndActsOnce) {
     EXPECT_EQ(actions, 1);
     EXPECT_EQ(clicked.count(), 1);
     const double released = clock.now;
+    clock.now = released + 0.1;
+    QTest::qWait(50);
+    EXPECT_TRUE(AnimationProbe::isAnimating(button)) << "still springing back";
     double peak = 0;
     for (int i = 0; i <= 50; ++i) {
         const double t = i * 0.02;
@@ -145,43 +118,24 @@ TEST_F(SharedUiTest, QuickReleaseContinuesFromWhereTheLabelIs) {
     EXPECT_NEAR((AnimationProbe::scale(button) - before) / 1e-4, slope, 0.05) << "keeps its speed";
 }
 
-// Return and the keypad's Enter act like Space; a press in the shadow's room does nothing.
-TEST_F(SharedUiTest, ButtonActsOnReturnAndEnterButNotOutsideItsLabel) {
-    int actions = 0;
-    AnimatedButton button("Start", QStringLiteral("play.fill"), [&] { ++actions; });
-    button.show();
-    QTest::keyClick(&button, Qt::Key_Return);
-    QTest::keyClick(&button, Qt::Key_Enter);
-    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(1, 1));
-    EXPECT_EQ(actions, 2);
-}
-
+// The title alone is as wide as its text; a symbol adds 14 points and an
+// 8-point gap.
 TEST_F(SharedUiTest, ButtonWithoutIconShowsOnlyItsTitle) {
-    AnimatedButton plain("Continue");
-    AnimatedButton withIcon("Continue", QStringLiteral("play.fill"));
-    EXPECT_EQ(withIcon.sizeHint().width() - plain.sizeHint().width(), 14 + 8);
-    EXPECT_EQ(plain.sizeHint().height(), withIcon.sizeHint().height());
-
+    const auto inkWidth = [](AnimatedButton& button) {
+        button.resize(button.sizeHint());
+        return inkBox(renderOn(button, Qt::black),
+                      [](const QColor& c) {
+                          return c.red() > 200 && c.green() > 200 && c.blue() > 200;
+                      })
+            .width();
+    };
     const int advance =
         QFontMetrics(TextStyles::font(14, QFont::DemiBold)).horizontalAdvance("Continue");
-    for (AnimatedButton* button : {&plain, &withIcon}) {
-        button->resize(button->sizeHint());
-        const QImage image = renderOn(*button, Qt::black);
-        const QRect ink = inkBox(image, [](const QColor& c) {
-            return c.red() > 200 && c.green() > 200 && c.blue() > 200;
-        });
-        const int left = ink.left(), right = ink.right();
-        ASSERT_GE(right, left);
-        // The label's content starts after its padding, 20 points in.
-        const int contentStart = (plain.width() - advance - 2 * 20) / 2 + 20;
-        if (button == &plain) {
-            EXPECT_GE(left, contentStart - 1) << "nothing before the title";
-            EXPECT_LE(right - left + 1, advance + 1) << "nothing but the title";
-        } else {
-            EXPECT_LT(left, contentStart + 14) << "a symbol before the title";
-            EXPECT_GE(right, contentStart + 14 + 8 + advance - 3) << "the title after it";
-        }
-    }
+    AnimatedButton plain("Continue");
+    AnimatedButton withIcon("Continue", QStringLiteral("play.fill"));
+    EXPECT_EQ(withIcon.sizeHint() - plain.sizeHint(), QSize(14 + 8, 0));
+    EXPECT_NEAR(inkWidth(plain), advance, 3) << "nothing but the title";
+    EXPECT_GT(inkWidth(withIcon), advance + 8 + 4) << "a symbol and the title";
 }
 
 TEST_F(SharedUiTest, HiddenButtonForgetsItsPressAndStopsAnimating) {
@@ -211,11 +165,11 @@ TEST_F(SharedUiTest, BadgesDrawTheirStatusColourOnTheirCapsule) {
     }
     EXPECT_EQ(StatusBadge::colorOf(Status::warning), NamedColor::yellow);
 
-    StatusBadge badge(Status::error, "Failed");
-    const int textHeight = QFontMetrics(TextStyles::font(11, QFont::Medium)).height();
-    const int advance =
-        QFontMetrics(TextStyles::font(11, QFont::Medium)).horizontalAdvance("Failed");
-    EXPECT_EQ(badge.sizeHint(), QSize(10 + 10 + 6 + advance + 10, std::max(textHeight, 10) + 10));
+    // Padding, symbol, spacing and text, then padding.
+    const QFontMetrics metrics(TextStyles::font(11, QFont::Medium));
+    EXPECT_EQ(StatusBadge(Status::error, "Failed").sizeHint(),
+              QSize(10 + 10 + 6 + metrics.horizontalAdvance("Failed") + 10,
+                    std::max(metrics.height(), 10) + 10));
 }
 
 TEST_F(SharedUiTest, ActiveAndProcessingBadgesPulseWhileShownWarningNever) {
@@ -347,21 +301,12 @@ TEST_F(SharedUiTest, CardInsetsItsContentAndCastsItsShadowDownwards) {
     EXPECT_LT(below.lightness(), above.lightness());
 }
 
+// At time zero the blobs lie right, bottom, left and top, 30 % of the size
+// from the centre, taking the two colours in turn; where only one blob
+// reaches, its colour dominates the frame.
 TEST(MeshGradient, BlobsTakeTheirColoursModuloTheList) {
-    const QList<QColor> two{Qt::red, Qt::blue};
-    const auto blobs = MeshGradientBackground::blobs(two, 0, QSizeF(480, 680));
-    ASSERT_EQ(blobs.size(), 4u);
-    EXPECT_EQ(blobs[0].color, QColor(Qt::red));
-    EXPECT_EQ(blobs[1].color, QColor(Qt::blue));
-    EXPECT_EQ(blobs[2].color, QColor(Qt::red));
-    EXPECT_EQ(blobs[3].color, QColor(Qt::blue));
-    EXPECT_EQ(blobs[0].centre, QPointF(480 * 0.8, 680 * 0.5));
-    EXPECT_EQ(blobs[3].centre, QPointF(480 * 0.5, 680 * 0.2));
-    EXPECT_TRUE(MeshGradientBackground::blobs({}, 0, QSizeF(480, 680)).empty());
-
-    // At time zero the blobs lie right, bottom, left and top; where only one
-    // blob reaches, its colour dominates the frame.
-    const QImage frame = MeshGradientBackground::frame(two, 0.5, 0, QSize(480, 680));
+    const QImage frame =
+        MeshGradientBackground::frame({Qt::red, Qt::blue}, 0.5, 0, QSize(480, 680));
     const auto dominant = [&](double fx, double fy) {
         const QColor c = frame.pixelColor(int(480 * fx), int(680 * fy));
         return c.red() > 2 * c.blue() ? 0 : c.blue() > 2 * c.red() ? 1 : -1;
@@ -370,15 +315,18 @@ TEST(MeshGradient, BlobsTakeTheirColoursModuloTheList) {
     EXPECT_EQ(dominant(0.5, 0.92), 1) << "blob 1";
     EXPECT_EQ(dominant(0.1, 0.55), 0) << "blob 2";
     EXPECT_EQ(dominant(0.5, 0.08), 1) << "blob 3";
+    const auto blobs = MeshGradientBackground::blobs({Qt::red}, 0, QSizeF(480, 680));
+    EXPECT_EQ(blobs[0].centre, QPointF(480 * 0.8, 680 * 0.5));
+    EXPECT_EQ(blobs[3].centre, QPointF(480 * 0.5, 680 * 0.2));
+    EXPECT_TRUE(MeshGradientBackground::blobs({}, 0, QSizeF(480, 680)).empty());
 }
 
 TEST(MeshGradient, EmptyListDrawsBlack) {
     for (const qreal dpr : {1.0, 2.0}) {
         const QImage frame = MeshGradientBackground::frame({}, 0.5, 12345, QSize(64, 48), dpr);
-        EXPECT_EQ(frame.size(), QSize(64, 48) * dpr);
-        for (int y = 0; y < frame.height(); ++y)
-            for (int x = 0; x < frame.width(); ++x)
-                ASSERT_EQ(frame.pixel(x, y), qRgb(0, 0, 0));
+        QImage black(QSize(64, 48) * dpr, frame.format());
+        black.fill(Qt::black);
+        EXPECT_EQ(frame, black);
     }
     EXPECT_TRUE(MeshGradientBackground::frame({Qt::red}, 0.5, 0, QSize(0, 10)).isNull());
 }
@@ -408,22 +356,4 @@ TEST_F(SharedUiTest, TwoBackgroundsShowTheSamePictureAtTheSameMoment) {
     first.hide();
     EXPECT_FALSE(AnimationProbe::isAnimating(first)) << "no frames while hidden";
     EXPECT_TRUE(AnimationProbe::isAnimating(second));
-}
-
-TEST_F(SharedUiTest, ControlPageFitsItsWidthLightAndDark) {
-    const QPalette light = QApplication::style()->standardPalette();
-    const QPalette dark = Palette::darkPanelPalette();
-    for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
-        std::unique_ptr<QWidget> section(makeControlPage());
-        section->setPalette(palette);
-        section->setAutoFillBackground(true);
-        section->resize(section->sizeHint());
-        section->show();
-        QCoreApplication::processEvents();
-
-        for (const QWidget* child : section->findChildren<QWidget*>())
-            EXPECT_LE(child->geometry().right(), section->width()) << "fits the width";
-
-        section->grab().save(screenshotPath(QStringLiteral("sharedui-cards-%1.png").arg(name)));
-    }
 }

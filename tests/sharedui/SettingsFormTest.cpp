@@ -23,20 +23,12 @@ QJsonObject storedObject() {
     return QJsonDocument::fromJson(storedBytes()).object();
 }
 
-ToggleSwitch* switchNamed(const QWidget& form, const QString& name) {
-    for (ToggleSwitch* toggle : form.findChildren<ToggleSwitch*>())
-        if (toggle->accessibleName() == name)
-            return toggle;
-    ADD_FAILURE() << "no switch " << name.toStdString();
-    return nullptr;
-}
-
-QAbstractButton* segmentNamed(const QWidget& form, const QString& name) {
-    for (QAbstractButton* segment :
-         form.findChild<SegmentedPicker*>()->findChildren<QAbstractButton*>())
-        if (segment->text() == name)
-            return segment;
-    ADD_FAILURE() << "no segment " << name.toStdString();
+// A switch by its accessible name, or a theme segment by its text.
+QAbstractButton* control(const QWidget& form, const QString& name) {
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>())
+        if (button->accessibleName() == name || button->text() == name)
+            return button;
+    ADD_FAILURE() << "no control " << name.toStdString();
     return nullptr;
 }
 
@@ -68,19 +60,19 @@ TEST_F(SettingsForm, StoresEveryChangeAtOnceAndANewFormShowsIt) {
         SharedAppSettingsFormView form;
         QSignalSpy changed(&form, &SharedAppSettingsFormView::preferencesChanged);
         form.show();
-        QTest::mouseClick(switchNamed(form, "Reduce motion"), Qt::LeftButton);
+        QTest::mouseClick(control(form, "Reduce motion"), Qt::LeftButton);
         EXPECT_TRUE(storedBytes().contains(R"("reduceMotion":true)")) << storedBytes().constData();
         EXPECT_EQ(storedObject().size(), 6);
 
-        QTest::mouseClick(segmentNamed(form, "Dark"), Qt::LeftButton);
+        QTest::mouseClick(control(form, "Dark"), Qt::LeftButton);
         EXPECT_EQ(storedObject().value("theme").toString(), "dark");
         EXPECT_EQ(storedObject().value("reduceMotion").toBool(), true);
         EXPECT_EQ(changed.count(), 2);
     }
     SharedAppSettingsFormView again;
-    EXPECT_TRUE(switchNamed(again, "Reduce motion")->isChecked());
-    EXPECT_TRUE(segmentNamed(again, "Dark")->isChecked());
-    EXPECT_FALSE(switchNamed(again, "Launch at login")->isChecked());
+    EXPECT_TRUE(control(again, "Reduce motion")->isChecked());
+    EXPECT_TRUE(control(again, "Dark")->isChecked());
+    EXPECT_FALSE(control(again, "Launch at login")->isChecked());
     EXPECT_EQ(again.preferences().theme, AppPreferences::Theme::dark);
 }
 
@@ -90,7 +82,7 @@ TEST_F(SettingsForm, KeepsTheShortcutsItDoesNotShow) {
     stored.save();
     SharedAppSettingsFormView form;
     form.show();
-    QTest::mouseClick(switchNamed(form, "Launch at login"), Qt::LeftButton);
+    QTest::mouseClick(control(form, "Launch at login"), Qt::LeftButton);
     const AppPreferences now = AppPreferences::load();
     EXPECT_TRUE(now.launchAtLogin);
     EXPECT_EQ(now.keyboardShortcuts.value("open"), "Ctrl+O");
@@ -104,15 +96,15 @@ TEST_F(SettingsForm, ShowsDefaultsForAnUnreadableRecordAndLeavesItUntilAChange) 
     {
         SharedAppSettingsFormView form;
         EXPECT_EQ(form.preferences(), AppPreferences::defaultSettings());
-        EXPECT_TRUE(switchNamed(form, "Show menu bar icon")->isChecked());
-        EXPECT_FALSE(switchNamed(form, "Reduce motion")->isChecked());
-        EXPECT_TRUE(segmentNamed(form, "System")->isChecked());
+        EXPECT_TRUE(control(form, "Show menu bar icon")->isChecked());
+        EXPECT_FALSE(control(form, "Reduce motion")->isChecked());
+        EXPECT_TRUE(control(form, "System")->isChecked());
     }
     EXPECT_EQ(storedBytes(), unreadable) << "nothing changed, nothing written";
 
     SharedAppSettingsFormView form;
     form.show();
-    QTest::mouseClick(segmentNamed(form, "Light"), Qt::LeftButton);
+    QTest::mouseClick(control(form, "Light"), Qt::LeftButton);
     const auto written = AppPreferences::fromJson(storedBytes());
     ASSERT_TRUE(written.has_value()) << "a complete record replaces the unreadable one";
     EXPECT_EQ(written->theme, AppPreferences::Theme::light);

@@ -2,7 +2,6 @@
 #include "Platform/ByteFormat.h"
 #include "Platform/Palette.h"
 #include "Platform/ToneLabel.h"
-#include "Pixels.h"
 #include "TestEnvironment.h"
 #include "dashboard/ActionButton.h"
 #include "dashboard/HelpPopover.h"
@@ -109,11 +108,6 @@ void expectEverythingFits(const QWidget* tab) {
         EXPECT_TRUE(!scroll->isVisibleTo(tab) || scroll->horizontalScrollBar()->maximum() == 0);
 }
 
-void saveScreenshot(QWidget* widget, const QString& name, int ratio = 1) {
-    settleLayouts();
-    saveRendering(*widget, name + (ratio == 1 ? "" : "@2x") + ".png", ratio);
-}
-
 // A Desktop folder in a private home (its Trash too), an engine on it that
 // scans only when asked, and the real main window at its minimum size.
 class TabsTest : public ::testing::Test {
@@ -207,11 +201,9 @@ TEST_F(TabsTest, HelpOpensBelowItsButtonAndAClickOutsideOnTheButtonOrEscapeClose
     ASSERT_NE(openPage(), nullptr);
     EXPECT_TRUE(help->isChecked());
     EXPECT_EQ(help->grab().toImage(), bare) << "a bare symbol, open or not";
-    EXPECT_EQ(openPage()->size(), QSize(360, 480));
     const QPoint buttonBottom = help->mapToGlobal(QPoint(help->width() / 2, help->height()));
     EXPECT_EQ(openPage()->geometry().top(), buttonBottom.y());
     EXPECT_TRUE(openPage()->geometry().contains(buttonBottom + QPoint(0, 1)));
-    saveScreenshot(openPage(), "dashboard-help");
     pressAt(view.mapToGlobal(QPoint(300, 450)));
     expectClosed();
     QTest::mouseClick(help, Qt::LeftButton);
@@ -319,7 +311,6 @@ TEST_F(TabsTest, RemediesMoveTheRightFilesAndOnlyCleanupAsksFirst) {
     EXPECT_EQ(box->buttons().size(), 2);
     EXPECT_EQ(box->escapeButton(), button<QPushButton>(box, "Cancel"));
     EXPECT_EQ(box->defaultButton(), button<QPushButton>(box, "Cancel")) << "Enter must not trash";
-    saveScreenshot(box, "cleanup-confirmation");
     button<QPushButton>(box, "Cancel")->click();
     ASSERT_TRUE(waitUntil([&] { return confirmation() == nullptr; }));
     EXPECT_TRUE(onDesktop("10d") && !inTrash("10d"));
@@ -358,10 +349,8 @@ TEST_F(TabsTest, EveryTabFitsTheMinimumWindowInALightAndADarkPalette) {
                 EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0) << "too tall for 500 points";
                 EXPECT_TRUE(scroll->widget()->isAncestorOf(subtitle)) << "the header scrolls too";
             }
-            saveScreenshot(&view, name);
         }
     }
-    saveScreenshot(&view, "dashboard-light", 2);
 }
 
 // Leaving a tab discards what the user set on it: the Cleanup threshold and its

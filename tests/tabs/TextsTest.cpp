@@ -40,22 +40,19 @@ QRegularExpression patternOf(const QString& source) {
     return QRegularExpression(QRegularExpression::anchoredPattern(pattern));
 }
 
-// Texts that are data, not words: byte counts, percentages, symbol glyphs.
+// Texts that are data, not words: byte counts, percentages, symbol glyphs
+// (from the private use area).
 bool isData(const QString& text) {
-    static const QRegularExpression data(QStringLiteral(R"(^[\d.,]+ ?(KB|MB|GB|TB|%)?$)"));
-    const bool glyphs = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF;
-    });
-    return glyphs || data.match(text).hasMatch();
+    static const QRegularExpression data(
+        QStringLiteral(R"(^([\d.,]+ ?(KB|MB|GB|TB|%)?|[\x{E000}-\x{F8FF}]+)$)"));
+    return data.match(text).hasMatch();
 }
 
 // Every text a user sees or hears in a view: labels, buttons, accessible
 // names and descriptions, tool tips.
-QStringList userTexts(const QWidget* root) {
+QStringList userTexts(QWidget* root) {
     QStringList texts;
-    QList<const QWidget*> widgets{root};
-    for (const QWidget* child : root->findChildren<QWidget*>())
-        widgets.append(child);
+    const QList<QWidget*> widgets = root->findChildren<QWidget*>() << root;
     for (const QWidget* w : widgets) {
         texts << w->accessibleName() << w->accessibleDescription() << w->toolTip();
         if (const auto* label = qobject_cast<const QLabel*>(w))
