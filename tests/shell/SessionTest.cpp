@@ -3,6 +3,7 @@
 #include "HeftwickApp.h"
 #include "ShellTestSupport.h"
 #include "dashboard/LoadGauge.h"
+#include "shell/DBusStructure.h"
 #include "shell/MainWindowView.h"
 #include "shell/PanelWindow.h"
 #include "shell/StatusIcon.h"
@@ -21,8 +22,18 @@
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
+
+// Makes a call without blocking (the test's thread may have to serve it):
+// the reply's arguments, or none on an error or no reply in time.
+std::optional<QVariantList> callWithoutBlocking(const QDBusMessage& call) {
+    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call);
+    if (!waitUntil([&] { return pending.isFinished(); }) || pending.isError())
+        return std::nullopt;
+    return pending.reply().arguments();
+}
 
 // StatusNotifierWatcherStub.cpp, in its own process so that the app's blocking
 // calls to the watcher never wait on the test's thread.
@@ -31,7 +42,7 @@ public:
     WatcherProcess() : ChildProcess(STATUS_NOTIFIER_WATCHER_STUB, {}) {}
     bool ready() { return nextLine() == "ready"; } // owns its name on the bus
     // Waits for the next item to register and calls Activate(x, y) on it as a
-    // tray host does on a click, without blocking: the test's thread may serve it.
+    // tray host does on a click.
     bool activateNextItem() {
         const QStringList item = nextLine().split(' '); // "item <service> <path>"
         if (item.size() != 3 || item[0] != "item")
@@ -41,19 +52,17 @@ public:
         m_activate << 640 << 12;
         return activateAgain();
     }
-    bool activateAgain() {
-        const QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(m_activate);
-        return waitUntil([&] { return call.isFinished(); }) && !call.isError();
-    }
+    bool activateAgain() { return callWithoutBlocking(m_activate).has_value(); }
     // A property of the item activated last, as the tray host reads it.
     QVariant itemProperty(const QString& name) {
         QDBusMessage get = QDBusMessage::createMethodCall(m_activate.service(), m_activate.path(),
                                                           "org.freedesktop.DBus.Properties", "Get");
         get << m_activate.interface() << name;
-        QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(get);
-        if (!waitUntil([&] { return call.isFinished(); }) || call.isError())
-            return {};
-        return call.reply().arguments().value(0).value<QDBusVariant>().variant();
+        return callWithoutBlocking(get)
+            .value_or(QVariantList())
+            .value(0)
+            .value<QDBusVariant>()
+            .variant();
     }
 
 private:
@@ -66,31 +75,20 @@ QStringList menuLabels(const QString& service) {
     QDBusMessage get =
         QDBusMessage::createMethodCall(service, "/MenuBar", "com.canonical.dbusmenu", "GetLayout");
     get << 0 << -1 << QStringList();
-    QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(get);
-    if (!waitUntil([&] { return call.isFinished(); }) || call.isError())
+    const QVariant layout = callWithoutBlocking(get).value_or(QVariantList()).value(1);
+    if (!layout.isValid())
         return {"no layout"};
     // (ia{sv}av): the root, then its children as variants of the same structure.
-    const QDBusArgument layout = call.reply().arguments().value(1).value<QDBusArgument>();
-    QStringList labels;
     int id = 0;
     QVariantMap properties;
-    layout.beginStructure();
-    layout >> id >> properties;
-    layout.beginArray();
-    while (!layout.atEnd()) {
-        QDBusVariant child;
-        layout >> child;
-        const QDBusArgument item = child.variant().value<QDBusArgument>();
-        item.beginStructure();
-        item >> id >> properties;
+    QVariantList children, grandchildren;
+    readStructure(layout.value<QDBusArgument>(), id, properties, children);
+    QStringList labels;
+    for (const QVariant& child : std::as_const(children)) {
+        readStructure(child.value<QDBusArgument>(), id, properties, grandchildren);
         labels << (properties.value("type") == "separator" ? "-"
                                                            : properties.value("label").toString());
-        item.beginArray();
-        item.endArray();
-        item.endStructure();
     }
-    layout.endArray();
-    layout.endStructure();
     return labels;
 }
 
@@ -102,14 +100,7 @@ QStringList toolTipTexts(const QVariant& toolTip) {
     QString iconName, title, description;
     argument.beginStructure();
     argument >> iconName;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        int width = 0, height = 0;
-        QByteArray pixels;
-        argument.beginStructure();
-        argument >> width >> height >> pixels;
-        argument.endStructure();
-    }
+    argument.beginArray(); // the pixmaps, skipped
     argument.endArray();
     argument >> title >> description;
     argument.endStructure();
@@ -212,7 +203,7 @@ ChildProcess startAccessiblePilewatch() {
     return ChildProcess(PILEWATCH_EXECUTABLE, {}, environment);
 }
 
-// Whether accessible_texts.py finds every expected text in the window named windowName
+// Whether atspi_check.py finds every expected text in the window named windowName
 // of the real executable, its AT-SPI bridge on, showing the sample Desktop.
 void expectScreenReaderHears(
     const QString& windowName, const QStringList& expected,
@@ -220,7 +211,7 @@ void expectScreenReaderHears(
     ScopedHome home;
     ASSERT_TRUE(putSampleDesktop(home));
     ChildProcess reader(SYSTEM_PYTHON3,
-                        QStringList{ACCESSIBLE_TEXTS_SCRIPT, windowName, "30"} + expected);
+                        QStringList{ATSPI_CHECK_SCRIPT, "texts", windowName, "30"} + expected);
     ASSERT_EQ(reader.nextLine(10000), "listening") << reader.output();
     ChildProcess app = startAccessiblePilewatch();
     onceStarted();
@@ -251,12 +242,12 @@ TEST(Accessibility, ThePanelOpenedFromTheTrayReadsOutItsTexts) {
         [&] { EXPECT_TRUE(watcher.activateNextItem()) << "the app registered no tray item"; });
 }
 
-// Selected through the accessibility interfaces, clicked, or stepped to with
-// the arrow keys, a sidebar row shows its page, and only one row is ever
-// selected; sidebar_over_atspi.py drives it and checks each step.
+// Selected through the accessibility interfaces or its action, a sidebar row
+// shows its page, only one row is ever selected, and the arrow keys go on from
+// it; atspi_check.py drives it and checks each step.
 TEST(Accessibility, TheSidebarShowsThePageOfARowSelectedClickedOrSteppedTo) {
     ScopedHome home;
-    ChildProcess driver(SYSTEM_PYTHON3, {SIDEBAR_OVER_ATSPI_SCRIPT, "30"});
+    ChildProcess driver(SYSTEM_PYTHON3, {ATSPI_CHECK_SCRIPT, "sidebar", "30"});
     ASSERT_EQ(driver.nextLine(10000), "listening") << driver.output();
     ChildProcess app = startAccessiblePilewatch();
     EXPECT_TRUE(driver.succeeds(90'000)) << driver.output() << "\napp output:\n" << app.output();
