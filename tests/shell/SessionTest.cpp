@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
@@ -183,17 +182,6 @@ TEST(Tray, AnItemAppearsWithTheWatcherOpensThePanelAtTheHostsPositionAndOffersIt
                                      screen.availableGeometry())
                   .topLeft())
         << "not where the icon was last seen";
-}
-
-TEST(SingleInstance, ASecondStartHandsOverToTheRunningPilewatchAndLeaves) {
-    ScopedHome home;
-    ChildProcess first(PILEWATCH_EXECUTABLE, {});
-    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    ASSERT_TRUE(waitUntil([&] { return bus->isServiceRegistered("io.pilewatch.Pilewatch"); }))
-        << first.output();
-    ChildProcess second(PILEWATCH_EXECUTABLE, {});
-    EXPECT_TRUE(second.succeeds(5000)) << second.output();
-    EXPECT_TRUE(bus->isServiceRegistered("io.pilewatch.Pilewatch")) << first.output();
 }
 
 // The real executable with its AT-SPI bridge on.
