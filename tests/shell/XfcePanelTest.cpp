@@ -1,8 +1,8 @@
 // The app in XFCE's real panel (xfce4-panel, whose Status Tray hosts
 // StatusNotifierItems) with xfwm4, on the private X server and session bus of
 // the test: the icon in the bar's colours, the panel opened by real clicks
-// beside it, and every way of closing it. One panel session, moved from a
-// light top bar to a dark bottom one.
+// beside it and closed by Escape and by clicks elsewhere. One panel session,
+// moved from a light top bar to a dark bottom one.
 #include "HeftwickApp.h"
 #include "Pixels.h"
 #include "ShellTestSupport.h"
@@ -173,7 +173,8 @@ protected:
     PilewatchApp app;
 };
 
-TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClosesEveryWay) {
+TEST_F(XfcePanelTest,
+       TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClosesOnEscapeOrAClickElsewhere) {
     ASSERT_TRUE(icons.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
     ASSERT_TRUE(putSampleDesktop(home));
     xfce.startPanel("Adwaita");
@@ -196,13 +197,6 @@ TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClose
     EXPECT_TRUE(closes([] { return xdotool({"key", "Escape"}); })) << "Escape";
     ASSERT_FALSE(openByClick(icon).isNull());
     EXPECT_TRUE(closes([&] { return clickAt(topBar.center()); })) << "a click on the bar";
-    ASSERT_FALSE(openByClick(icon).isNull());
-    const QRect window = app.mainWindow().frameGeometry();
-    EXPECT_TRUE(closes([&] { return clickAt(window.center()); })) << "a click on another window";
-    ASSERT_FALSE(openByClick(icon).isNull());
-    EXPECT_TRUE(closes([&] { return clickAt(icon.bounds.center()); })) << "a second click";
-    waitUntil([] { return false; }, 500);
-    EXPECT_FALSE(delegate.popover()->isVisible()) << "opened again by the closing click";
 
     // The same panel moved to the bottom, dark: the item registers with the new
     // panel, which draws it light, and the panel opens above the bar.
