@@ -43,13 +43,6 @@ TEST(LaunchToken, TravelsAsPlatformDataAndTellsTheLaunchTimeOfAStartupId) {
           QByteArray("x_TIME4294967296"), QByteArray("x_TIME12_more"), QByteArray()})
         EXPECT_EQ((LaunchToken{id, {}}.launchTime()), std::nullopt) << id.constData();
     EXPECT_EQ((LaunchToken{"x_TIME4294967295", {}}.launchTime()), 4294967295u);
-
-    qputenv("DESKTOP_STARTUP_ID", "id_TIME9");
-    qputenv("XDG_ACTIVATION_TOKEN", "token");
-    EXPECT_EQ(LaunchToken::fromEnvironment(), (LaunchToken{"id_TIME9", "token"}));
-    qunsetenv("DESKTOP_STARTUP_ID");
-    qunsetenv("XDG_ACTIVATION_TOKEN");
-    EXPECT_EQ(LaunchToken::fromEnvironment(), LaunchToken());
 }
 
 TEST(ByteFormat, DecimalUnitsOneUnitAdaptivePrecisionInTheLocale) {
