@@ -1,6 +1,5 @@
 // The shell on a 640 × 400 logical screen (a 1280 × 800 panel at scale 2):
 // the offscreen platform is given that screen by the test's configuration.
-#include "Pixels.h"
 #include "ShellTestSupport.h"
 #include "dashboard/LoadDashboard.h"
 #include "shell/MainWindowView.h"
@@ -77,7 +76,6 @@ TEST(SmallScreen, TheMainWindowFitsTheScreenAndEveryTabScrollsToAllItsContent) {
         EXPECT_GE(window.sidebar()->width(), MainWindowView::minimumSidebarWidth);
         expectReachable(*window.currentTab(), window);
         expectEveryControlAndTextReachable(*window.currentTab(), window);
-        saveRendering(window, QStringLiteral("small-screen-tab%1@2x.png").arg(tab), 2);
     }
 }
 
@@ -95,7 +93,6 @@ TEST(SmallScreen, ThePanelTakesTheScreensHeightAndItsPageScrollsToTheLastCard) {
     EXPECT_EQ(panel.height(), screenArea.height());
     EXPECT_EQ(panel.width(), PanelWindow::panelSize.width());
     expectEveryControlAndTextReachable(panel, panel);
-    saveRendering(panel, "small-screen-panel@2x.png", 2);
 }
 
 } // namespace

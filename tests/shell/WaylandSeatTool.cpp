@@ -115,28 +115,21 @@ int main() {
     Globals globals;
     wl_registry_add_listener(wl_display_get_registry(display), &registryListener, &globals);
     wl_display_roundtrip(display);
-    if (!globals.activation || !globals.seat) {
-        std::cerr << "wayland-seat-tool: the compositor offers no xdg-activation\n";
+    if (!globals.activation || !globals.seat || !globals.keyboards || !globals.pointers) {
+        std::cerr << "wayland-seat-tool: the compositor offers no activation or virtual input\n";
         return 1;
     }
-    // Compositors without virtual input (GNOME's) still give tokens.
-    zwp_virtual_keyboard_v1* keyboard = globals.keyboards ? addKeyboard(globals) : nullptr;
+    zwp_virtual_keyboard_v1* keyboard = addKeyboard(globals);
     zwlr_virtual_pointer_v1* pointer =
-        globals.pointers
-            ? zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.pointers, globals.seat)
-            : nullptr;
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.pointers, globals.seat);
     wl_display_roundtrip(display);
-    std::cout << (keyboard && pointer ? "ready" : "tokens only") << std::endl;
+    std::cout << (keyboard ? "ready" : "no keymap") << std::endl;
     std::string command;
     std::string argument;
     uint32_t time = 0;
     while (std::cin >> command >> argument) {
         if (command == "token") {
             std::cout << activationToken(display, globals.activation, argument) << std::endl;
-            continue;
-        }
-        if (!keyboard || !pointer) {
-            std::cout << "no virtual input" << std::endl;
             continue;
         }
         if (command == "click") {

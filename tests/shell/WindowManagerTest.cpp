@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QWidget>
-#include <QtEndian>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -19,24 +18,30 @@ namespace {
 
 template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
-// A window's property of that type, as bytes (at most `words` 32-bit words);
-// empty when it has none.
-QByteArray propertyOf(xcb_window_t window, const QByteArray& name, xcb_atom_t type,
-                      uint32_t words = 1) {
+// A window named by a window's WINDOW property; None when it has none.
+xcb_window_t windowProperty(xcb_window_t window, const QByteArray& name) {
     xcb_connection_t* x = X11Desktop::connection();
     const ReplyPtr<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
-            x, xcb_get_property(x, 0, window, X11Desktop::internAtom(name), type, 0, words),
+            x, xcb_get_property(x, 0, window, X11Desktop::internAtom(name), XCB_ATOM_WINDOW, 0, 1),
             nullptr),
         &std::free);
-    return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                              xcb_get_property_value_length(reply.get()))
-                 : QByteArray();
+    return reply && xcb_get_property_value_length(reply.get()) == 4
+               ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()))
+               : xcb_window_t(XCB_WINDOW_NONE);
 }
 
-// The first 32-bit value of a property, or 0 (None) when it has none.
-uint32_t firstWord(const QByteArray& value) {
-    return value.size() >= 4 ? qFromUnaligned<uint32_t>(value.constData()) : 0;
+// A window manager runs: its check window, named on the root, is alive and
+// names itself (a window manager that ended leaves a stale root property).
+bool windowManagerRuns() {
+    const xcb_window_t check = windowProperty(X11Desktop::rootWindow(), "_NET_SUPPORTING_WM_CHECK");
+    return check != XCB_WINDOW_NONE && windowProperty(check, "_NET_SUPPORTING_WM_CHECK") == check;
+}
+
+// What xdotool prints for the arguments (windows, a desktop), or "" when it fails.
+QString xdotoolSays(const QStringList& arguments) {
+    ChildProcess run("xdotool", arguments);
+    return run.succeeds(5000) ? QString::fromStdString(run.output()).trimmed() : QString();
 }
 
 // Reads the X events the test's own connection receives: the server's time,
@@ -106,67 +111,6 @@ private:
     QList<QByteArray> m_messages;
 };
 
-// One window on the test's X server, as the window manager and pagers see it.
-class X11Window {
-public:
-    explicit X11Window(xcb_window_t id) : m_x(X11Desktop::connection()), m_id(id) {}
-    xcb_window_t id() const { return m_id; }
-
-    // The ICCCM state: 1 normal, 3 iconic (minimised).
-    uint32_t wmState() const {
-        return firstWord(propertyOf(m_id, "WM_STATE", X11Desktop::internAtom("WM_STATE")));
-    }
-    std::optional<uint32_t> desktop() const {
-        return X11Desktop::cardinal(m_id, X11Desktop::internAtom("_NET_WM_DESKTOP"));
-    }
-    // Asks the window manager as a pager or xdotool does.
-    void minimize() const { send("WM_CHANGE_STATE", {3, 0, 0, 0, 0}); }
-    void moveToDesktop(uint32_t desktop) const { send("_NET_WM_DESKTOP", {desktop, 2, 0, 0, 0}); }
-
-private:
-    void send(const QByteArray& type, const uint32_t (&data)[5]) const {
-        X11Desktop::sendToRoot(m_id, X11Desktop::internAtom(type), data);
-        xcb_flush(m_x);
-    }
-
-    xcb_connection_t* m_x;
-    xcb_window_t m_id;
-};
-
-xcb_window_t windowProperty(xcb_window_t window, const QByteArray& name) {
-    return firstWord(propertyOf(window, name, XCB_ATOM_WINDOW));
-}
-
-xcb_window_t rootWindowProperty(const QByteArray& name) {
-    return windowProperty(X11Desktop::rootWindow(), name);
-}
-
-// A window manager runs: its check window, named on the root, is alive and
-// names itself (a window manager that ended leaves a stale root property).
-bool windowManagerRuns() {
-    const xcb_window_t check = rootWindowProperty("_NET_SUPPORTING_WM_CHECK");
-    return check != XCB_WINDOW_NONE && windowProperty(check, "_NET_SUPPORTING_WM_CHECK") == check;
-}
-
-// The managed window titled so, from the window manager's client list.
-xcb_window_t managedWindow(const QByteArray& title) {
-    const QByteArray windows =
-        propertyOf(X11Desktop::rootWindow(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, 1024);
-    for (qsizetype at = 0; at + 4 <= windows.size(); at += 4) {
-        const xcb_window_t window = firstWord(windows.mid(at, 4));
-        if (propertyOf(window, "_NET_WM_NAME", X11Desktop::internAtom("UTF8_STRING"), 256) == title)
-            return window;
-    }
-    return XCB_WINDOW_NONE;
-}
-
-QProcessEnvironment launchedWith(const QByteArray& startupId) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!startupId.isEmpty())
-        environment.insert("DESKTOP_STARTUP_ID", QString::fromUtf8(startupId));
-    return environment;
-}
-
 class WindowManager : public testing::TestWithParam<const char*> {};
 
 // A second start, launched with a startup ID as a launcher does and without
@@ -179,10 +123,11 @@ TEST_P(WindowManager, ASecondStartBringsBackTheMinimisedWindowOnTheCurrentDeskto
     ASSERT_TRUE(waitUntil(windowManagerRuns)) << "the window manager did not start";
     RootEvents events;
     ChildProcess first(PILEWATCH_EXECUTABLE, {});
-    xcb_window_t found = XCB_WINDOW_NONE;
-    ASSERT_TRUE(waitUntil([&] { return (found = managedWindow("Pilewatch")) != 0; }, 10000))
+    // The window once the window manager shows it; none while it is minimised.
+    const QStringList shownWindow{"search", "--onlyvisible", "--name", "^Pilewatch$"};
+    QString pilewatch;
+    ASSERT_TRUE(waitUntil([&] { return !(pilewatch = xdotoolSays(shownWindow)).isEmpty(); }, 10000))
         << first.output();
-    const X11Window pilewatch(found);
     QWidget elsewhere;
     elsewhere.setWindowTitle("Elsewhere");
     elsewhere.resize(300, 200);
@@ -191,26 +136,31 @@ TEST_P(WindowManager, ASecondStartBringsBackTheMinimisedWindowOnTheCurrentDeskto
          {"launcher-1-host-pilewatch-0_TIME" + QByteArray::number(events.serverTime()),
           QByteArray()}) {
         SCOPED_TRACE(startupId.isEmpty() ? "without a startup ID" : "with a startup ID");
-        pilewatch.moveToDesktop(1);
-        pilewatch.minimize();
-        ASSERT_TRUE(waitUntil([&] { return pilewatch.wmState() == 3; })) << "not minimised";
+        // As a pager asks the window manager.
+        ASSERT_TRUE(xdotool({"set_desktop_for_window", pilewatch, "1"}));
+        ASSERT_TRUE(xdotool({"windowminimize", pilewatch}));
+        ASSERT_TRUE(waitUntil([&] { return xdotoolSays(shownWindow).isEmpty(); }))
+            << "not minimised";
         elsewhere.show();
         elsewhere.activateWindow();
         ASSERT_TRUE(waitUntil([&] { return elsewhere.isActiveWindow(); }));
 
         QElapsedTimer sinceStart;
         sinceStart.start();
-        ChildProcess second(PILEWATCH_EXECUTABLE, {}, launchedWith(startupId));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!startupId.isEmpty())
+            environment.insert("DESKTOP_STARTUP_ID", QString::fromUtf8(startupId));
+        ChildProcess second(PILEWATCH_EXECUTABLE, {}, environment);
         const auto broughtBack = [&] {
-            return pilewatch.wmState() == 1 &&
-                   rootWindowProperty("_NET_ACTIVE_WINDOW") == pilewatch.id() &&
-                   pilewatch.desktop() ==
-                       X11Desktop::cardinal(X11Desktop::rootWindow(),
-                                            X11Desktop::internAtom("_NET_CURRENT_DESKTOP"));
+            return xdotoolSays(shownWindow) == pilewatch &&
+                   xdotoolSays({"getactivewindow"}) == pilewatch &&
+                   xdotoolSays({"get_desktop_for_window", pilewatch}) ==
+                       xdotoolSays({"get_desktop"});
         };
-        EXPECT_TRUE(waitUntil(broughtBack, 5000)) << "state " << pilewatch.wmState() << ", desktop "
-                                                  << pilewatch.desktop().value_or(99) << "\n"
-                                                  << first.output();
+        EXPECT_TRUE(waitUntil(broughtBack, 5000))
+            << "desktop " << xdotoolSays({"get_desktop_for_window", pilewatch}).toStdString()
+            << "\n"
+            << first.output();
         std::cout << GetParam() << ": window back after " << sinceStart.elapsed() << " ms\n";
         EXPECT_TRUE(second.succeeds(5000)) << second.output();
         if (!startupId.isEmpty()) {

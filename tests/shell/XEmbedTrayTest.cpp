@@ -51,12 +51,6 @@ TEST(XEmbedTray, TheIconJoinsATrayThatStartsLaterAndThePanelOpensBelowIt) {
     EXPECT_EQ(panel.geometry().top(), bar.bottom() + 1 + PanelWindow::anchorGap);
     EXPECT_EQ(panel.geometry().right(), screen.right()) << "not moved inside the screen";
     EXPECT_LE(panel.geometry().left(), icon.left());
-    QGuiApplication::primaryScreen()->grabWindow(0).save(screenshotPath("tray-xembed.png"));
-    // A second click on the icon closes it, and does not open it again.
-    ASSERT_TRUE(clickAt(icon.center()));
-    EXPECT_TRUE(waitUntil([&] { return !panel.isVisible(); }));
-    waitUntil([] { return false; }, 500);
-    EXPECT_FALSE(panel.isVisible());
 }
 
 } // namespace

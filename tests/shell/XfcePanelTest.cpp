@@ -1,8 +1,8 @@
 // The app in XFCE's real panel (xfce4-panel, whose Status Tray hosts
 // StatusNotifierItems) with xfwm4, on the private X server and session bus of
 // the test: the icon in the bar's colours, the panel opened by real clicks
-// beside it, and every way of closing it. One panel session, moved from a
-// light top bar to a dark bottom one.
+// beside it and closed by Escape and by clicks elsewhere. One panel session,
+// moved from a light top bar to a dark bottom one.
 #include "HeftwickApp.h"
 #include "Pixels.h"
 #include "ShellTestSupport.h"
@@ -12,10 +12,6 @@
 #include "shell/X11Desktop.h"
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCall>
-#include <QDBusVariant>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -28,11 +24,10 @@ constexpr int barSize = 28;
 
 // The icon as the bar shows it: where its ink lies, and how it stands out.
 struct BarIcon {
-    QRect bounds;            // screen coordinates of the pixels that stand out
-    QColor bar;              // the bar's own colour (its most common one)
-    int standingOut = 0;     // pixels at 3:1 or more against the bar
-    double inkContrast = 0;  // of the pixel that contrasts most with the bar
-    double inkLuminance = 0; // of that pixel
+    QRect bounds;        // screen coordinates of the pixels that stand out
+    QColor bar;          // the bar's own colour (its most common one)
+    int standingOut = 0; // pixels at 3:1 or more against the bar
+    int darker = 0;      // those of them darker than the bar
 };
 
 // Looks for the tray icon in the right end of the bar, where the Status Tray is.
@@ -49,33 +44,20 @@ BarIcon findIcon(const QRect& bar) {
     icon.bar = QColor(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
                           return a.second < b.second;
                       })->first);
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x) {
-            const double c = contrastRatio(shot.pixelColor(x, y), icon.bar);
-            if (c < 3.0)
-                continue;
-            icon.bounds |= QRect(end.x() + x, end.y() + y, 1, 1);
-            ++icon.standingOut;
-            if (c > icon.inkContrast) {
-                icon.inkContrast = c;
-                icon.inkLuminance = relativeLuminance(shot.pixelColor(x, y));
-            }
-        }
+    const auto standsOut = [&](const QColor& c) { return contrastRatio(c, icon.bar) >= 3.0; };
+    icon.bounds = inkBox(shot, standsOut).translated(end.topLeft());
+    icon.standingOut = countInk(shot, standsOut);
+    icon.darker = countInk(shot, [&](const QColor& c) {
+        return standsOut(c) && relativeLuminance(c) < relativeLuminance(icon.bar);
+    });
     return icon;
-}
-
-void saveZoomedCrop(const QRect& area, const QString& name) {
-    QGuiApplication::primaryScreen()
-        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-        .scaled(area.size() * 8)
-        .save(screenshotPath(name));
 }
 
 // XFCE's settings store and panel with a private configuration: one panel
 // along the top with a spacer and the Status Tray.
 class XfceSession {
 public:
-    explicit XfceSession(const ScopedHome& home) : m_home(home) {
+    explicit XfceSession(const ScopedHome& home) {
         const QString channel = home.configHome() + "/xfce4/xfconf/xfce-perchannel-xml";
         QDir().mkpath(channel);
         QFile config(channel + "/xfce4-panel.xml");
@@ -124,36 +106,9 @@ private:
   </property>
 </channel>
 )";
-    const ScopedHome& m_home;
     std::unique_ptr<ChildProcess> m_settings;
     std::unique_ptr<ChildProcess> m_windowManager;
     std::unique_ptr<ChildProcess> m_panel;
-};
-
-// The app's symbolic icon installed where GTK (through XDG_DATA_DIRS) and Qt
-// find it, as a package installs it.
-class InstalledIcon {
-public:
-    InstalledIcon() : m_savedPaths(QIcon::themeSearchPaths()) {
-        const QString apps = m_dir.path() + "/icons/hicolor/symbolic/apps";
-        QDir().mkpath(apps);
-        QFile::copy("/usr/share/icons/hicolor/index.theme",
-                    m_dir.path() + "/icons/hicolor/index.theme");
-        QFile::copy(PILEWATCH_DATA_DIR "/io.pilewatch.Pilewatch-symbolic.svg",
-                    apps + "/io.pilewatch.Pilewatch-symbolic.svg");
-        m_savedDataDirs = qgetenv("XDG_DATA_DIRS");
-        qputenv("XDG_DATA_DIRS", m_dir.path().toLocal8Bit() + ":/usr/local/share:/usr/share");
-        QIcon::setThemeSearchPaths({m_dir.path() + "/icons", "/usr/share/icons"});
-    }
-    ~InstalledIcon() {
-        qputenv("XDG_DATA_DIRS", m_savedDataDirs);
-        QIcon::setThemeSearchPaths(m_savedPaths);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QStringList m_savedPaths;
-    QByteArray m_savedDataDirs;
 };
 
 class XfcePanelTest : public ::testing::Test {
@@ -213,12 +168,14 @@ protected:
     }
 
     ScopedHome home;
-    InstalledIcon installedIcon;
+    ScopedIconTheme icons; // installed: the item names its symbolic icon
     XfceSession xfce{home};
     PilewatchApp app;
 };
 
-TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClosesEveryWay) {
+TEST_F(XfcePanelTest,
+       TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClosesOnEscapeOrAClickElsewhere) {
+    ASSERT_TRUE(icons.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
     ASSERT_TRUE(putSampleDesktop(home));
     xfce.startPanel("Adwaita");
     const QRect topBar = barAlong(Qt::TopEdge);
@@ -229,28 +186,17 @@ TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClose
 
     // A light bar: the panel recolours the symbolic icon dark.
     BarIcon icon = iconIn(topBar);
-    saveZoomedCrop(icon.bounds.adjusted(-4, -4, 4, 4), "xfce-icon-light@8x.png");
     EXPECT_GT(relativeLuminance(icon.bar), 0.5);
     EXPECT_GT(icon.standingOut, 40) << "an icon that does not stand out from the bar";
-    EXPECT_LT(icon.inkLuminance, relativeLuminance(icon.bar))
-        << "not recoloured dark on a light bar";
-    EXPECT_GE(icon.inkContrast, 3.0);
+    EXPECT_GT(icon.darker, icon.standingOut / 2) << "not recoloured dark on a light bar";
 
     // The pointer rests elsewhere: the panel goes by the icon, under the bar.
     QRect panel = openByClick(icon);
     ASSERT_FALSE(panel.isNull()) << "a click on the icon did not open the panel";
     expectBeside(panel, icon, topBar, Qt::TopEdge);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(screenshotPath("xfce-top-light.png"));
     EXPECT_TRUE(closes([] { return xdotool({"key", "Escape"}); })) << "Escape";
     ASSERT_FALSE(openByClick(icon).isNull());
     EXPECT_TRUE(closes([&] { return clickAt(topBar.center()); })) << "a click on the bar";
-    ASSERT_FALSE(openByClick(icon).isNull());
-    const QRect window = app.mainWindow().frameGeometry();
-    EXPECT_TRUE(closes([&] { return clickAt(window.center()); })) << "a click on another window";
-    ASSERT_FALSE(openByClick(icon).isNull());
-    EXPECT_TRUE(closes([&] { return clickAt(icon.bounds.center()); })) << "a second click";
-    waitUntil([] { return false; }, 500);
-    EXPECT_FALSE(delegate.popover()->isVisible()) << "opened again by the closing click";
 
     // The same panel moved to the bottom, dark: the item registers with the new
     // panel, which draws it light, and the panel opens above the bar.
@@ -260,18 +206,15 @@ TEST_F(XfcePanelTest, TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClose
     const QRect bottomBar = barAlong(Qt::BottomEdge);
     ASSERT_FALSE(bottomBar.isEmpty()) << "xfce4-panel showed no bar at the bottom";
     icon = iconIn(bottomBar);
-    saveZoomedCrop(icon.bounds.adjusted(-4, -4, 4, 4), "xfce-icon-dark@8x.png");
     EXPECT_LT(relativeLuminance(icon.bar), 0.1);
     EXPECT_GT(icon.standingOut, 40);
-    EXPECT_GT(icon.inkLuminance, relativeLuminance(icon.bar)) << "not light on a dark bar";
-    EXPECT_GE(icon.inkContrast, 3.0);
+    EXPECT_LT(icon.darker, icon.standingOut / 2) << "not light on a dark bar";
     ASSERT_TRUE(waitUntil([&] {
         return QGuiApplication::primaryScreen()->availableGeometry().bottom() < bottomBar.top();
     }));
     panel = openByClick(icon);
     ASSERT_FALSE(panel.isNull());
     expectBeside(panel, icon, bottomBar, Qt::BottomEdge);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(screenshotPath("xfce-bottom-dark.png"));
     // The desktop: the work area's bottom-left corner, clear of the main window.
     const QPoint desktop =
         QGuiApplication::primaryScreen()->availableGeometry().bottomLeft() + QPoint(20, -20);
