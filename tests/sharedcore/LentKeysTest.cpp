@@ -6,10 +6,7 @@
 #include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 // Typists in other processes, killed or stopped in the middle of a word, on an
 // X server of the test's own that never resets (as a desktop session's server
@@ -27,41 +24,26 @@ const QString offKeyboard = QString::fromUtf8("€ü→✓");
 class PrivateXServer {
 public:
     PrivateXServer() : m_savedDisplay(qgetenv("DISPLAY")) {
-        int pipe[2];
-        if (::pipe(pipe) != 0)
-            return;
-        const std::string fd = std::to_string(pipe[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-noreset",   "-nolisten",
-                              "tcp",  "-screen",    "0",        "320x240x24", nullptr};
-        if (::posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
-            0)
-            m_pid = 0;
-        ::close(pipe[1]);
-        char number[16] = {};
-        for (std::size_t at = 0; at + 1 < sizeof number; ++at) {
-            if (::read(pipe[0], number + at, 1) != 1 || number[at] == '\n')
-                break;
+        m_xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_xvfb.start("Xvfb", {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                              "320x240x24"});
+        while (!m_xvfb.canReadLine() && m_xvfb.waitForReadyRead(10000)) {
         }
-        ::close(pipe[0]);
-        m_display = ":" + QByteArray(number).trimmed();
+        m_display = ":" + m_xvfb.readLine().trimmed();
         qputenv("DISPLAY", m_display);
     }
     ~PrivateXServer() {
         qputenv("DISPLAY", m_savedDisplay);
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
+        m_xvfb.terminate();
+        m_xvfb.waitForFinished();
     }
-    PrivateXServer(const PrivateXServer&) = delete;
-    PrivateXServer& operator=(const PrivateXServer&) = delete;
 
-    bool running() const { return m_pid > 0 && m_display.size() > 1; }
+    bool running() const { return m_display.size() > 1; }
 
 private:
     QByteArray m_savedDisplay;
     QByteArray m_display;
-    pid_t m_pid = 0;
+    QProcess m_xvfb;
 };
 
 class LentKeys : public ::testing::Test {
