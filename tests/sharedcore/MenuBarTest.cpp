@@ -116,28 +116,19 @@ TEST(AnimatedStatusIcon, CyclesFramesOncePerBeatFromFrameZero) {
     EXPECT_GE(watch.tickTimes[15], 16 * 62.5 - 1);
     EXPECT_LT(watch.tickTimes[15], 16 * 62.5 + 1000);
 
+    // A new beat starts over from frame zero, with one timer.
+    animator.updateBPM(&tray, frames, 60);
+    AnimationWatch slower(animator, tray, frames);
+    ASSERT_EQ(slower.timers().size(), 1);
+    EXPECT_EQ(slower.m_timer->interval(), 125);
+    ASSERT_TRUE(slower.waitForTicks(2));
+    EXPECT_EQ(slower.shownFrames.first(2), QList<int>({0, 1}));
+
     animator.stopAnimation();
     EXPECT_TRUE(watch.timers().isEmpty());
     const qint64 last = tray.icon().cacheKey();
     waitUntil([] { return false; }, 150);
     EXPECT_EQ(tray.icon().cacheKey(), last) << "the last frame stays";
-}
-
-TEST(AnimatedStatusIcon, UpdateBpmRestartsFromFrameZeroWithOneTimer) {
-    QSystemTrayIcon tray;
-    const QList<QIcon> frames = numberedFrames(8);
-    AnimatedStatusIcon animator;
-    animator.startAnimation(&tray, frames, 240);
-    {
-        AnimationWatch running(animator, tray, frames);
-        ASSERT_TRUE(running.waitForTicks(3));
-    }
-    animator.updateBPM(&tray, frames, 60);
-    AnimationWatch watch(animator, tray, frames);
-    ASSERT_EQ(watch.timers().size(), 1);
-    EXPECT_EQ(watch.m_timer->interval(), 125);
-    ASSERT_TRUE(watch.waitForTicks(2));
-    EXPECT_EQ(watch.shownFrames.first(2), QList<int>({0, 1}));
 }
 
 TEST(AnimatedStatusIcon, RefusesWhatCannotBeTimed) {
