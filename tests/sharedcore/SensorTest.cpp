@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <array>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -26,17 +25,6 @@ const std::string motionMissing =
     "⚠️ MotionSensor: No accelerometer found (desktop Mac or unsupported model)\n";
 const QString smc = QStringLiteral("bus/platform/devices/applesmc.768/");
 const QString iio = QStringLiteral("bus/iio/devices/iio:device0/");
-
-// A vendor accelerometer report with the given raw axes; length other than 22 for bad reports.
-QByteArray imuReport(qint32 x, qint32 y = 0, qint32 z = 0, qsizetype length = 22) {
-    QByteArray report(length, '\x5a'); // header and tail bytes are never read
-    if (length >= 18) {
-        qToLittleEndian(x, report.data() + 6);
-        qToLittleEndian(y, report.data() + 10);
-        qToLittleEndian(z, report.data() + 14);
-    }
-    return report;
-}
 
 // A fake sysfs tree that the readers see for the life of the object, and
 // everything the readers print to standard output meanwhile.
@@ -75,40 +63,37 @@ private:
     std::streambuf* m_savedCout;
 };
 
+// x, y and z as 32-bit little-endian at offset 6, 65536 to the g; values beyond
+// that range are clamped to it, and not a number is 0.
+TEST(SensorFormats, ImuReportEncodingIsLittleEndianAndClamps) {
+    const auto axes = [](const MotionData& sample) {
+        const QByteArray report = SensorFormats::encodeImuReport(sample);
+        EXPECT_EQ(report.size(), 22);
+        return report.mid(6, 12).toHex();
+    };
+    EXPECT_EQ(axes({1.0, -1.0, 0.5}), "000001000000ffff00800000");
+    EXPECT_EQ(axes({1e12, -1e12, std::nan("")}), "ffffff7f0000008000000000");
+}
+
 TEST(SensorFormats, ImuReportsAreDecimatedByEightAndDecoded) {
     AccelerometerReportDecoder decoder;
+    const QByteArray report = SensorFormats::encodeImuReport({1.0, -1.0, 0.5});
     for (int i = 1; i < 8; ++i) {
-        decoder.handleReport(imuReport(65536, -65536, 32768));
+        decoder.handleReport(report);
         EXPECT_EQ(decoder.readLockedCopy(), MotionData{}) << "report " << i;
     }
-    decoder.handleReport(imuReport(65536, -65536, 32768));
+    decoder.handleReport(report);
     EXPECT_EQ(decoder.readLockedCopy(), (MotionData{1.0, -1.0, 0.5}));
 
     // Wrong lengths neither count nor publish; the next eighth good report does.
+    const QByteArray next = SensorFormats::encodeImuReport({-3.0, -32768.0, 1.0 / 65536});
     for (int i = 0; i < 7; ++i)
-        decoder.handleReport(imuReport(-65536 * 3));
-    decoder.handleReport(imuReport(0, 0, 0, 21));
-    decoder.handleReport(imuReport(0, 0, 0, 23));
-    decoder.handleReport({});
+        decoder.handleReport(next);
+    for (const QByteArray& wrong : {next.first(21), next + '\0', QByteArray()})
+        decoder.handleReport(wrong);
     EXPECT_EQ(decoder.readLockedCopy(), (MotionData{1.0, -1.0, 0.5}));
-    decoder.handleReport(imuReport(-65536 * 3, std::numeric_limits<qint32>::min(), 1));
+    decoder.handleReport(next);
     EXPECT_EQ(decoder.readLockedCopy(), (MotionData{-3.0, -32768.0, 1.0 / 65536}));
-}
-
-TEST(SensorFormats, ImuReportEncodingRoundTripsAndClamps) {
-    AccelerometerReportDecoder decoder;
-    const auto decoded = [&](const MotionData& sample) {
-        const QByteArray report = SensorFormats::encodeImuReport(sample);
-        EXPECT_EQ(report.size(), 22);
-        for (int i = 0; i < 8; ++i)
-            decoder.handleReport(report);
-        return decoder.readLockedCopy();
-    };
-    EXPECT_EQ(decoded({0.25, -9.5, 1.0}), (MotionData{0.25, -9.5, 1.0}));
-    const double most = std::numeric_limits<qint32>::max() / 65536.0;
-    const double least = std::numeric_limits<qint32>::min() / 65536.0;
-    EXPECT_EQ(decoded({1e12, -1e12, std::numeric_limits<double>::quiet_NaN()}),
-              (MotionData{most, least, 0.0}));
 }
 
 // Sysfs readings reach the decoder through this format (see the applesmc test);
@@ -149,9 +134,18 @@ TEST_F(SysfsTree, WithoutDevicesReadersFailWithTheirStatusLines) {
     EXPECT_FALSE(LidAngleSensor::isMacBook());
 }
 
-TEST_F(SysfsTree, LightReadsApplesmcBeforeIio) {
-    put(iio + "in_illuminance_input", "300.9\n");
+// IIO devices in number order (2 before 10), each as a raw channel with its
+// scale and offset or as a lux value; applesmc before them all.
+TEST_F(SysfsTree, LightReadsApplesmcThenIioInDeviceOrder) {
+    const QString device2 = QStringLiteral("bus/iio/devices/iio:device2/");
+    put("bus/iio/devices/iio:device10/in_illuminance_input", "300.9\n");
+    put(device2 + "in_illuminance_raw", "200\n");
+    put(device2 + "in_illuminance_scale", "0.5\n");
+    put(device2 + "in_illuminance_offset", "10\n");
     AmbientLightSensor light;
+    ASSERT_TRUE(light.open());
+    EXPECT_EQ(light.readRaw(), 105u); // (200 + 10) × 0.5
+    put(device2 + "in_illuminance_scale", "\n");
     ASSERT_TRUE(light.open());
     EXPECT_EQ(light.readRaw(), 300u);
     put(smc + "light", "(12,35)\n");
@@ -166,19 +160,6 @@ TEST_F(SysfsTree, LightReadsApplesmcBeforeIio) {
     put(smc + "light", "(4,4)\n");
     EXPECT_EQ(light.readRaw(), 0u);
     EXPECT_EQ(printed(), "");
-}
-
-TEST_F(SysfsTree, IioLightFromRawScaleAndOffsetInDeviceOrder) {
-    put("bus/iio/devices/iio:device10/in_illuminance_input", "999\n");
-    put("bus/iio/devices/iio:device2/in_illuminance_raw", "200\n");
-    put("bus/iio/devices/iio:device2/in_illuminance_scale", "0.5\n");
-    put("bus/iio/devices/iio:device2/in_illuminance_offset", "10\n");
-    AmbientLightSensor light;
-    ASSERT_TRUE(light.open());
-    EXPECT_EQ(light.readRaw(), 105u); // (200 + 10) × 0.5
-    put("bus/iio/devices/iio:device2/in_illuminance_scale", "\n");
-    ASSERT_TRUE(light.open());
-    EXPECT_EQ(light.readRaw(), 999u);
 }
 
 // The first: a raw illuminance without a scale.
