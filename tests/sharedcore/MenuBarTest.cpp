@@ -90,10 +90,8 @@ TEST(HeartFrames, DefaultsAndDegenerateCounts) {
     const QPixmap pixmap = frames[0].pixmap(QSize(18, 18), dpr);
     EXPECT_EQ(pixmap.size(), QSize(18, 18) * dpr);
     EXPECT_FALSE(inkBox(frames[6], 18).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(0, 18).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(-3, 18).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(8, 0).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(8, std::nan("")).isEmpty());
+    for (const auto& [count, size] : {std::pair(0, 18.0), {-3, 18.0}, {8, 0.0}, {8, std::nan("")}})
+        EXPECT_TRUE(generateHeartFrames(count, size).isEmpty()) << count << " at " << size;
     EXPECT_EQ(generateHeartFrames(1, 18).size(), 1);
 }
 
