@@ -242,7 +242,6 @@ TEST_F(SysfsTree, HalfPresentAccelerometersAreMissing) {
 // IIO channels whose files each hold a finite number but whose (raw + offset) ×
 // scale is infinite or not a number give no reading, whichever reader asks.
 TEST_F(SysfsTree, HostileIioArithmeticIsNoReading) {
-    const QString hinge = QStringLiteral("bus/iio/devices/iio:device3/");
     const std::vector<std::array<QByteArray, 3>> channels{
         {"1e308", "0", "1e308"},                                         // +inf
         {"-1e308", "0", "1e308"},                                        // -inf
@@ -253,15 +252,13 @@ TEST_F(SysfsTree, HostileIioArithmeticIsNoReading) {
     };
     for (const auto& [raw, offset, scale] : channels) {
         SCOPED_TRACE((raw + " " + offset + " " + scale).toStdString());
-        putAccelerometer(iio, raw, raw, raw);
-        put(iio + "in_illuminance_raw", raw);
-        put(hinge + "in_angl0_raw", raw);
-        for (const char* type : {"in_accel", "in_illuminance"}) {
+        for (const char* channel :
+             {"in_accel_x", "in_accel_y", "in_accel_z", "in_illuminance", "in_angl0"})
+            put(iio + channel + "_raw", raw);
+        for (const char* type : {"in_accel", "in_illuminance", "in_angl"}) {
             put(iio + type + "_offset", offset);
             put(iio + type + "_scale", scale);
         }
-        put(hinge + "in_angl_offset", offset);
-        put(hinge + "in_angl_scale", scale);
         EXPECT_FALSE(AmbientLightSensor().open());
         EXPECT_FALSE(MotionSensor().open());
         EXPECT_EQ(LidAngleSensor().readDirect(), std::nullopt);
@@ -275,9 +272,8 @@ TEST_F(SysfsTree, HostileIioArithmeticIsNoReading) {
         put(iio + "in_accel_scale", "1");
         EXPECT_FALSE(MotionSensor().open()) << raw.toStdString();
     }
-    put(hinge + "in_angl0_raw", "1e307");
-    put(hinge + "in_angl_offset", "0");
-    put(hinge + "in_angl_scale", "1");
+    put(iio + "in_angl0_raw", "1e307");
+    put(iio + "in_angl_scale", "1");
     EXPECT_EQ(LidAngleSensor().readDirect(), std::nullopt);
 }
 
