@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <thread>
 #include <xcb/xtest.h>
-#include <xkbcommon/xkbcommon-x11.h>
 
 // Under the private Xvfb of run-in-session.sh: real XTest input reaches the
 // taps, and typed text reaches a real Qt window.
@@ -21,7 +20,6 @@ namespace {
 constexpr xcb_keycode_t backspaceKey = 22;
 constexpr xcb_keycode_t shiftKey = 50;
 constexpr xcb_keycode_t aKey = 38;
-constexpr xcb_keycode_t bKey = 56;
 constexpr xcb_keycode_t isoKey = 94; // the key beside left Shift on ISO keyboards
 
 // Plays the user at the keyboard and the pointer, through XTest on a
@@ -47,24 +45,6 @@ public:
     void moveBy(qint16 dx, qint16 dy) {
         xcb_test_fake_input(m_x.get(), XCB_MOTION_NOTIFY, 1, XCB_CURRENT_TIME, XCB_NONE, dx, dy, 0);
         m_x.sync();
-    }
-
-    // The whole keymap: the core mapping and XKB's own description.
-    QByteArray keymap() const {
-        const xcb_setup_t* setup = xcb_get_setup(m_x.get());
-        const auto core = owned(xcb_get_keyboard_mapping_reply(
-            m_x.get(),
-            xcb_get_keyboard_mapping(m_x.get(), setup->min_keycode,
-                                     quint8(setup->max_keycode - setup->min_keycode + 1)),
-            nullptr));
-        QByteArray description(
-            reinterpret_cast<const char*>(xcb_get_keyboard_mapping_keysyms(core.get())),
-            qsizetype(xcb_get_keyboard_mapping_keysyms_length(core.get())) * 4);
-        const XkbKeyboard keyboard(m_x.get());
-        char* text = xkb_keymap_get_as_string(keyboard.keymap(), XKB_KEYMAP_FORMAT_TEXT_V1);
-        description += text;
-        std::free(text);
-        return description;
     }
 
 private:
@@ -121,23 +101,6 @@ TEST(EventTaps, ReportKeyPressesWithTheirVirtualKeyCodes) {
     EXPECT_EQ(keys[2], (Key{"", 0x38, false})); // Shift types nothing
     EXPECT_EQ(keys[3], (Key{"A", 0, false}));
     EXPECT_EQ(keys[4].keyCode, 0x8000 + 86);
-
-    // A second start replaces the callback and the tap: one report, to the new one.
-    QList<Key> replaced;
-    ASSERT_TRUE(taps.startKeyTracking([&](const QString& characters, quint16 code, bool isDelete) {
-        replaced.append({characters, code, isDelete});
-    }));
-    keys.clear();
-    user.tap(bKey);
-    ASSERT_TRUE(waitUntil([&] { return !replaced.isEmpty(); }));
-    settle();
-    EXPECT_EQ(replaced, QList<Key>({{"b", 0x0B, false}}));
-    EXPECT_TRUE(keys.isEmpty());
-
-    taps.stopAll();
-    user.tap(aKey);
-    settle();
-    EXPECT_EQ(replaced.size(), 1);
 }
 
 TEST(EventTaps, ReportWherePointerMotionLeavesThePointer) {
@@ -167,6 +130,8 @@ TEST(EventTaps, ReportWherePointerMotionLeavesThePointer) {
     EXPECT_EQ(positions.size(), reported);
 }
 
+// A new start replaces both the callback and the tap, so nothing is reported
+// twice; a callback may do that to itself, or stop the taps, while it runs.
 TEST(EventTaps, ACallbackMayReplaceItselfOrStopTheTaps) {
     EventTapManager taps;
     User user;
@@ -253,8 +218,9 @@ public:
     // else the test waits for have arrived; gives what arrived.
     QString typed(
         const QString& text, const std::function<bool()>& alsoArrived = [] { return true; }) {
+        const qsizetype wanted = m_edit.text().size() + text.size();
         std::thread typing([&] { EventTapManager::typeText(text); });
-        waitUntil([&] { return m_edit.text().size() >= text.size() && alsoArrived(); });
+        waitUntil([&] { return m_edit.text().size() >= wanted && alsoArrived(); });
         typing.join();
         settle();
         return m_edit.text();
@@ -277,35 +243,24 @@ private:
 
 } // namespace
 
+// Characters the keyboard lacks go through lent keys, which the key tap
+// follows too: shifted keys, a symbol, a character outside the BMP, a
+// decomposed character and one repeated off-keyboard character.
 TEST(TypeText, TypesEachCharacterIntoTheFocusedWindow) {
     TypingTarget target;
     ASSERT_TRUE(target.focused());
-    User user;
-    const QByteArray keymapBefore = user.keymap();
     EventTapManager taps;
     QStringList seen;
     ASSERT_TRUE(taps.startKeyTracking(
         [&](const QString& characters, quint16, bool) { seen.append(characters); }));
-
-    // "h" is on the keyboard; "é" is not and goes through a lent key.
     EXPECT_EQ(target.typed("hé", [&] { return seen.size() >= 2; }), "hé");
     ASSERT_EQ(target.pressTimes().size(), 2);
     EXPECT_GE(target.pressTimes()[1] - target.pressTimes()[0], 10u);
-    EXPECT_EQ(user.keymap(), keymapBefore);
-    EXPECT_EQ(seen, QStringList({"h", "é"})); // the key tap follows the lent key too
-}
+    EXPECT_EQ(seen, QStringList({"h", "é"}));
 
-TEST(TypeText, TypesCapitalsSymbolsAndCharactersBeyondTheKeyboard) {
-    TypingTarget target;
-    ASSERT_TRUE(target.focused());
-    User user;
-    const QByteArray keymapBefore = user.keymap();
-    // Shifted keys, a symbol, a character outside the BMP, a decomposed
-    // character and one repeated off-keyboard character.
     const QString text = QString::fromUtf8("Hi! €😀 e\u0301 ü€");
-    EXPECT_EQ(target.typed(text), text);
-    EXPECT_EQ(user.keymap(), keymapBefore);
+    EXPECT_EQ(target.typed(text), "hé" + text);
     EventTapManager::typeText(""); // posts nothing
     settle();
-    EXPECT_EQ(target.text(), text);
+    EXPECT_EQ(target.text(), "hé" + text);
 }

@@ -108,17 +108,9 @@ namespace {
 
 // Starts a private session bus on which nothing is activatable, so no secret
 // service can appear on it unless the test starts one; gives its address.
-QString startPrivateBus(QProcess& daemon, const QString& folder) {
-    writeFile(
-        (folder + "/bus.conf").toLocal8Bit(),
-        QString("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                "<auth>EXTERNAL</auth><policy context=\"default\">"
-                "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                "<allow own=\"*\"/></policy></busconfig>")
-            .arg(folder)
-            .toUtf8());
+QString startPrivateBus(QProcess& daemon) {
     daemon.start("dbus-daemon",
-                 {"--config-file=" + folder + "/bus.conf", "--nofork", "--print-address=1"});
+                 {"--config-file=" PRIVATE_BUS_CONFIG, "--nofork", "--print-address=1"});
     waitUntil([&] { return daemon.canReadLine(); });
     return QString::fromUtf8(daemon.readLine().trimmed());
 }
@@ -147,7 +139,7 @@ TEST(KeychainWithoutService, EveryCallFailsQuietly) {
     ScopedHome home;
     expectProbeFailsQuietly("unix:path=" + home.home() + "/no-such-bus");
     QProcess bus;
-    const QString address = startPrivateBus(bus, home.home());
+    const QString address = startPrivateBus(bus);
     ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
     expectProbeFailsQuietly(address);
     QProcess keyring;

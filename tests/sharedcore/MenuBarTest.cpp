@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -19,17 +18,6 @@ namespace {
 QRect inkBox(const QIcon& frame, int size) {
     return ::inkBox(frame.pixmap(QSize(size, size), 1.0).toImage(),
                     [](const QColor& pixel) { return pixel.alpha() >= 128; });
-}
-
-// The frames side by side on white, for a person to look at.
-void saveStrip(const QList<QIcon>& frames, int size, const QString& fileName) {
-    QImage strip(int(frames.size()) * size, size, QImage::Format_ARGB32_Premultiplied);
-    strip.fill(Qt::white);
-    QPainter painter(&strip);
-    for (int i = 0; i < frames.size(); ++i)
-        frames[i].paint(&painter, QRect(i * size, 0, size, size));
-    painter.end();
-    strip.save(screenshotPath(fileName));
 }
 
 // Frames that tell themselves apart by their cache keys.
@@ -93,7 +81,6 @@ TEST(HeartFrames, ScaleWithTheBeatAboutTheCentre) {
         EXPECT_NEAR(boxes[i].center().x() + 0.5, 48, 1.5) << "frame " << i;
     EXPECT_EQ(boxes[2].left(), 0);
     EXPECT_EQ(boxes[2].right(), 95); // the grown heart reaches the edges and is cut there
-    saveStrip(frames, 96, "heart-frames.png");
 }
 
 TEST(HeartFrames, DefaultsAndDegenerateCounts) {
@@ -103,11 +90,8 @@ TEST(HeartFrames, DefaultsAndDegenerateCounts) {
     const QPixmap pixmap = frames[0].pixmap(QSize(18, 18), dpr);
     EXPECT_EQ(pixmap.size(), QSize(18, 18) * dpr);
     EXPECT_FALSE(inkBox(frames[6], 18).isEmpty());
-    saveStrip(frames, 18, "heart-frames-18.png");
-    EXPECT_TRUE(generateHeartFrames(0, 18).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(-3, 18).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(8, 0).isEmpty());
-    EXPECT_TRUE(generateHeartFrames(8, std::nan("")).isEmpty());
+    for (const auto& [count, size] : {std::pair(0, 18.0), {-3, 18.0}, {8, 0.0}, {8, std::nan("")}})
+        EXPECT_TRUE(generateHeartFrames(count, size).isEmpty()) << count << " at " << size;
     EXPECT_EQ(generateHeartFrames(1, 18).size(), 1);
 }
 
@@ -130,28 +114,19 @@ TEST(AnimatedStatusIcon, CyclesFramesOncePerBeatFromFrameZero) {
     EXPECT_GE(watch.tickTimes[15], 16 * 62.5 - 1);
     EXPECT_LT(watch.tickTimes[15], 16 * 62.5 + 1000);
 
+    // A new beat starts over from frame zero, with one timer.
+    animator.updateBPM(&tray, frames, 60);
+    AnimationWatch slower(animator, tray, frames);
+    ASSERT_EQ(slower.timers().size(), 1);
+    EXPECT_EQ(slower.m_timer->interval(), 125);
+    ASSERT_TRUE(slower.waitForTicks(2));
+    EXPECT_EQ(slower.shownFrames.first(2), QList<int>({0, 1}));
+
     animator.stopAnimation();
     EXPECT_TRUE(watch.timers().isEmpty());
     const qint64 last = tray.icon().cacheKey();
     waitUntil([] { return false; }, 150);
     EXPECT_EQ(tray.icon().cacheKey(), last) << "the last frame stays";
-}
-
-TEST(AnimatedStatusIcon, UpdateBpmRestartsFromFrameZeroWithOneTimer) {
-    QSystemTrayIcon tray;
-    const QList<QIcon> frames = numberedFrames(8);
-    AnimatedStatusIcon animator;
-    animator.startAnimation(&tray, frames, 240);
-    {
-        AnimationWatch running(animator, tray, frames);
-        ASSERT_TRUE(running.waitForTicks(3));
-    }
-    animator.updateBPM(&tray, frames, 60);
-    AnimationWatch watch(animator, tray, frames);
-    ASSERT_EQ(watch.timers().size(), 1);
-    EXPECT_EQ(watch.m_timer->interval(), 125);
-    ASSERT_TRUE(watch.waitForTicks(2));
-    EXPECT_EQ(watch.shownFrames.first(2), QList<int>({0, 1}));
 }
 
 TEST(AnimatedStatusIcon, RefusesWhatCannotBeTimed) {
@@ -186,13 +161,6 @@ TEST(AnimatedStatusIcon, KeepsCountingWithoutAStatusItem) {
     ASSERT_EQ(animator.findChildren<QTimer*>().size(), 1);
     QSignalSpy idle(animator.findChildren<QTimer*>()[0], &QTimer::timeout);
     EXPECT_TRUE(waitUntil([&] { return idle.size() >= 3; }));
-}
-
-TEST(MenuBarOnlyApp, KeepsRunningWithNoWindowShown) {
-    ASSERT_TRUE(QGuiApplication::quitOnLastWindowClosed());
-    configureAsMenuBarOnlyApp();
-    EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
-    QGuiApplication::setQuitOnLastWindowClosed(true);
 }
 
 } // namespace
