@@ -367,7 +367,6 @@ template <typename Read> ScanOutcome DesktopScanner::timed(Read&& read) const {
     }
     outcome.startNs = startNs;
     outcome.cpuNs += PosixFs::clockNs(CLOCK_THREAD_CPUTIME_ID) - cpuStartNs;
-    outcome.wallNs = PosixFs::clockNs(CLOCK_MONOTONIC) - startNs;
     return outcome;
 }
 

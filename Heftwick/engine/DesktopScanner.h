@@ -34,7 +34,6 @@ struct ScanOutcome {
     bool full = true;   // read the whole Desktop, not only what had changed
     qint64 startNs = 0; // CLOCK_MONOTONIC when it started
     qint64 cpuNs = 0;   // processor time the scan took, over all its threads
-    qint64 wallNs = 0;  // time from its start to its end
 };
 
 // Learns what a scan is about to read, right before it reads it, so that any

@@ -245,12 +245,23 @@ qint64 LoadEngine::fullScanSpacingMs() const {
 }
 
 // A full scan's cost is paced by the spacing of full scans; a partial
-// rescan's by the cool-down after it.
+// rescan's by the cool-down after it, until the reserve it drew on is paid back.
 void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
-    const qint64 ms =
-        outcome.full ? 0
-                     : outcome.cpuNs * rescanCostFactor / 1'000'000 - outcome.wallNs / 1'000'000;
+    qint64 ms = 0;
+    if (!outcome.full) {
+        refillRescanReserve();
+        m_rescanReserveNs -= outcome.cpuNs;
+        ms = -m_rescanReserveNs * rescanCostFactor / 1'000'000;
+    }
     m_coolDown->start(int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs)));
+}
+
+void LoadEngine::refillRescanReserve() {
+    const qint64 now = monotonicMs();
+    const qint64 refillNs = (now - m_reserveRefilledMs) * 1'000'000 / rescanCostFactor;
+    m_rescanReserveNs =
+        std::min(m_rescanReserveNs + refillNs, qint64(rescanReserveCpuMs) * 1'000'000);
+    m_reserveRefilledMs = now;
 }
 
 void LoadEngine::deliver(quint64 scanNumber, ScanOutcome outcome) {

@@ -38,12 +38,16 @@ public:
     // How the scans that changes start are paced; the timer's scans and the
     // ones asked for are never held back.
     // - A change starts a partial rescan at once, or as soon as the newest
-    //   scan running is done. The next one follows no sooner than
-    //   rescanCostFactor times its processor time after its start, and never
-    //   sooner than minCoolDownMs after its end: however long changes keep
-    //   coming, partial rescans use at most a hundredth of one core. When the
-    //   timer's full scan comes during a cool-down, the changes waiting it out
-    //   are rescanned first, so they do not wait for the full scan as well.
+    //   scan running is done. Partial rescans draw their processor time from
+    //   a reserve that refills by one rescanCostFactor-th of the time passing,
+    //   up to rescanReserveCpuMs. The next one starts once the reserve is no
+    //   longer overdrawn, and never sooner than minCoolDownMs after the last
+    //   one's end: however long changes keep coming, partial rescans use at
+    //   most a hundredth of one core beyond the reserve, while a change right
+    //   after one expensive rescan need not wait a hundred times its cost.
+    //   When the timer's full scan comes during a cool-down, the changes
+    //   waiting it out are rescanned first, so they do not wait for the full
+    //   scan as well.
     // - Full scans start at least fullScanCostFactor times the last one's
     //   processor time apart (minFullScanSpacingMs at least, the monitoring
     //   interval at most). Once changes have kept coming for that long, with
@@ -54,6 +58,7 @@ public:
     //   Lost events, which only a full scan makes up for, wait for the
     //   spacing too.
     static constexpr int rescanCostFactor = 100;
+    static constexpr int rescanReserveCpuMs = 20;
     static constexpr int minCoolDownMs = 400;
     static constexpr int fullScanCostFactor = 50;
     static constexpr int minFullScanSpacingMs = 3000;
@@ -131,6 +136,7 @@ private:
     qint64 msUntilFullScanAllowed() const;
     qint64 fullScanSpacingMs() const;
     void coolDownAfter(const ScanOutcome& outcome);
+    void refillRescanReserve();
     // Takes one scan's outcome on the engine's thread: publishes it unless a
     // scan that started later is already published, or reports the failure.
     void deliver(quint64 scanNumber, ScanOutcome outcome);
@@ -162,4 +168,7 @@ private:
     qint64 m_lastFullScanCpuNs = 0;
     qint64 m_lastChangeMs = longAgoMs;
     qint64 m_changesComingSinceMs = longAgoMs;
+    // What partial rescans may still draw on; below 0 while overdrawn.
+    qint64 m_rescanReserveNs = qint64(rescanReserveCpuMs) * 1'000'000;
+    qint64 m_reserveRefilledMs = 0;
 };

@@ -33,6 +33,14 @@ public:
         engine.trashItemsModifiedBefore(cutoff, outcome);
         engine.scan();
     }
+    // The cool-down after a partial rescan that took cpuMs of processor time.
+    static int coolDownAfterRescan(LoadEngine& engine, qint64 cpuMs) {
+        ScanOutcome outcome;
+        outcome.full = false;
+        outcome.cpuNs = cpuMs * 1'000'000;
+        engine.coolDownAfter(outcome);
+        return engine.m_coolDown->interval();
+    }
     static void stopTimer(LoadEngine& engine) { engine.m_timer->stop(); }
     static DesktopWatcher& watcher(LoadEngine& engine) { return *engine.m_watcher; }
     static void publishLoad(LoadEngine& engine, double fraction) {

@@ -193,6 +193,19 @@ TEST(Publication, DropsStaleResultsAndSparesADestroyedEngine) {
     EXPECT_EQ(published, 0);
 }
 
+// One expensive rescan after a quiet stretch draws on the reserve and waits
+// only the shortest cool-down; the next one overdraws it and waits until the
+// debt is paid back at a hundredth of the time passing.
+TEST(Pacing, ARescanDrawsOnTheReserveAndAnOverdrawnOneWaitsForThePayBack) {
+    TempDesktop desktop;
+    LoadEngine engine(desktop.path());
+    const qint64 costMs = LoadEngine::rescanReserveCpuMs * 3 / 4;
+    EXPECT_EQ(LoadEngineTestHook::coolDownAfterRescan(engine, costMs), LoadEngine::minCoolDownMs);
+    const qint64 debtMs = 2 * costMs - LoadEngine::rescanReserveCpuMs;
+    EXPECT_NEAR(LoadEngineTestHook::coolDownAfterRescan(engine, costMs),
+                debtMs * LoadEngine::rescanCostFactor, 20);
+}
+
 TEST(DesktopLocation, UsesTheXdgDesktopFolderButNeverTheHomeFolderItself) {
     const std::pair<QByteArray, QByteArray> cases[] = {
         {"$HOME/Schreibtisch", "/Schreibtisch"}, {"$HOME/", "/Desktop"}, {"$HOME", "/Desktop"}};
