@@ -8,8 +8,8 @@
 #include "shell/PanelWindow.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,11 +47,17 @@ QJsonObject mainWindowNode(const QJsonObject& node = {}) {
 const QPoint trayPosition(1262, 15);
 
 bool activateTrayItem() {
-    const QStringList items =
-        QDBusInterface("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
-                       "org.kde.StatusNotifierWatcher")
-            .property("RegisteredStatusNotifierItems")
-            .toStringList();
+    QDBusMessage get =
+        QDBusMessage::createMethodCall("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                                       "org.freedesktop.DBus.Properties", "Get");
+    get << QString("org.kde.StatusNotifierWatcher") << QString("RegisteredStatusNotifierItems");
+    const QStringList items = QDBusConnection::sessionBus()
+                                  .call(get)
+                                  .arguments()
+                                  .value(0)
+                                  .value<QDBusVariant>()
+                                  .variant()
+                                  .toStringList();
     if (items.size() != 1)
         return false;
     const qsizetype slash = items.first().indexOf('/');
