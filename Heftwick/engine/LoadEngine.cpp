@@ -250,7 +250,10 @@ void LoadEngine::coolDownAfter(const ScanOutcome& outcome) {
     qint64 ms = 0;
     if (!outcome.full) {
         refillRescanReserve();
-        m_rescanReserveNs -= outcome.cpuNs;
+        // Owing no more than the longest cool-down pays back: a folder too big
+        // to rescan often costs its wait once, not again long after a burst.
+        const qint64 maxDebtNs = qint64(monitoringIntervalMs) * 1'000'000 / rescanCostFactor;
+        m_rescanReserveNs = std::max(m_rescanReserveNs - outcome.cpuNs, -maxDebtNs);
         ms = -m_rescanReserveNs * rescanCostFactor / 1'000'000;
     }
     m_coolDown->start(int(std::clamp<qint64>(ms, minCoolDownMs, monitoringIntervalMs)));

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QThread>
 #include <climits>
 #include <optional>
 
@@ -204,6 +205,12 @@ TEST(Pacing, ARescanDrawsOnTheReserveAndAnOverdrawnOneWaitsForThePayBack) {
     const qint64 debtMs = 2 * costMs - LoadEngine::rescanReserveCpuMs;
     EXPECT_NEAR(LoadEngineTestHook::coolDownAfterRescan(engine, costMs),
                 debtMs * LoadEngine::rescanCostFactor, 20);
+    // A rescan far too costly to repeat soon waits the longest cool-down and
+    // owes no more than that wait pays back, so time passing shortens the next.
+    EXPECT_EQ(LoadEngineTestHook::coolDownAfterRescan(engine, 10'000),
+              LoadEngine::monitoringIntervalMs);
+    QThread::msleep(200);
+    EXPECT_LT(LoadEngineTestHook::coolDownAfterRescan(engine, 0), LoadEngine::monitoringIntervalMs);
 }
 
 TEST(DesktopLocation, UsesTheXdgDesktopFolderButNeverTheHomeFolderItself) {
