@@ -109,6 +109,8 @@ public:
                QFile::copy(QStringLiteral(PILEWATCH_DATA_DIR "/") + fileName,
                            theme + folder + '/' + fileName);
     }
+    // The folder that holds the themes.
+    QString path() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;

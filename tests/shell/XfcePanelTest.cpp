@@ -28,6 +28,7 @@ struct BarIcon {
     QColor bar;          // the bar's own colour (its most common one)
     int standingOut = 0; // pixels at 3:1 or more against the bar
     int darker = 0;      // those of them darker than the bar
+    int lighter = 0;     // pixels plainly lighter than the bar, standing out or not
 };
 
 // Looks for the tray icon in the right end of the bar, where the Status Tray is.
@@ -176,6 +177,9 @@ protected:
 TEST_F(XfcePanelTest,
        TheIconTakesTheBarsColoursAndThePanelOpensBesideItAndClosesOnEscapeOrAClickElsewhere) {
     ASSERT_TRUE(icons.add("symbolic/apps", "io.pilewatch.Pilewatch-symbolic.svg"));
+    // Where the panel looks for icon themes too, as for an installed icon.
+    QDir().mkpath(home.dataHome());
+    ASSERT_TRUE(QFile::link(icons.path(), home.dataHome() + "/icons"));
     ASSERT_TRUE(putSampleDesktop(home));
     xfce.startPanel("Adwaita");
     const QRect topBar = barAlong(Qt::TopEdge);
@@ -189,6 +193,9 @@ TEST_F(XfcePanelTest,
     EXPECT_GT(relativeLuminance(icon.bar), 0.5);
     EXPECT_GT(icon.standingOut, 40) << "an icon that does not stand out from the bar";
     EXPECT_GT(icon.darker, icon.standingOut / 2) << "not recoloured dark on a light bar";
+    // The pixmaps the item also offers are a light gauge in a dark rim, which
+    // reads on a light bar too; recoloured, no part of it stays light.
+    EXPECT_LE(icon.lighter, icon.standingOut / 20) << "the pixmaps, not the named icon";
 
     // The pointer rests elsewhere: the panel goes by the icon, under the bar.
     QRect panel = openByClick(icon);
