@@ -1,7 +1,5 @@
 #include "Pixels.h"
 
-#include "TestEnvironment.h"
-
 #include <QCoreApplication>
 #include <QWidget>
 #include <algorithm>
@@ -16,10 +14,6 @@ QImage renderOn(QWidget& widget, const QColor& background, qreal dpr) {
     image.fill(background);
     widget.render(&image, {}, {}, QWidget::DrawChildren);
     return image;
-}
-
-void saveRendering(QWidget& widget, const QString& fileName, qreal dpr) {
-    renderOn(widget, widget.palette().color(QPalette::Window), dpr).save(screenshotPath(fileName));
 }
 
 QColor blend(const QColor& under, const QColor& over) {

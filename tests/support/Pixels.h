@@ -12,9 +12,6 @@ class QWidget;
 // The widget shown and drawn, once its pending layout has settled, over a
 // background at a device pixel ratio.
 QImage renderOn(QWidget& widget, const QColor& background, qreal dpr = 1.0);
-// Saves renderOn()'s picture on the widget's window colour as a screenshot
-// (see screenshotPath) for people to look at.
-void saveRendering(QWidget& widget, const QString& fileName, qreal dpr = 1.0);
 // `over` composited on an opaque `under`.
 QColor blend(const QColor& under, const QColor& over);
 // The largest difference of the two colours' red, green and blue.
