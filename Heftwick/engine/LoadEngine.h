@@ -45,6 +45,7 @@ public:
     //   one's end: however long changes keep coming, partial rescans use at
     //   most a hundredth of one core beyond the reserve, while a change right
     //   after one expensive rescan need not wait a hundred times its cost.
+    //   They never owe more than the longest cool-down pays back.
     //   When the timer's full scan comes during a cool-down, the changes
     //   waiting it out are rescanned first, so they do not wait for the full
     //   scan as well.
